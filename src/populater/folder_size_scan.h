@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/folder_enumerator.h"
+#include "populater/size_record.h"
+
+#include <QByteArray>
+
+// Adds up the length of every file below a folder, at any depth, in one depth-first
+// pass, and leaves one size record per folder it visits in the size cache. A folder's
+// record is stored after the records of all the folders below it.
+//
+// Names beginning with "." are skipped: such files are not counted, such folders are
+// not descended into and do not make their parent's flag "1". Every failing step is
+// skipped: a folder that cannot be listed counts as empty (record "00"), and a path
+// already in the cache keeps its first record.
+class FolderSizeScan
+{
+public:
+    FolderSizeScan(FolderEnumerator &enumerator, SizeCache &colSizeCache);
+
+    // folderPath must end in the separator. hasSubFolders tells whether the folder
+    // itself holds a counted sub-folder.
+    double GetFolderSize(const QByteArray &folderPath, bool &hasSubFolders);
+
+    qint64 filesCounted() const { return m_filesCounted; }
+
+private:
+    FolderEnumerator &m_enumerator;
+    SizeCache &m_colSizeCache;
+    qint64 m_filesCounted = 0;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/keyed_collection.h"
+
+#include <QString>
+
+#include <optional>
+
+// The size cache: one size record per folder scanned, under the folder's path exactly
+// as the scan was given it. A record, once stored, is never replaced.
+using SizeCache = KeyedCollection<QString>;
+
+// A size record is the sub-folder flag digit ("1" when the folder holds a sub-folder
+// whose name does not begin with ".") followed by the number text of the folder's
+// total size: "0600", "14096", "00".
+struct SizeRecord {
+    bool hasSubFolders = false;
+    double size = 0;
+};
+
+QString sizeRecordText(const SizeRecord &record);
+
+// Nothing when the text is not a size record.
+std::optional<SizeRecord> readSizeRecord(const QString &text);

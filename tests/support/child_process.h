@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <functional>
+#include <optional>
+
+// Runs work in a forked child and returns what it produced, or nothing when the child
+// failed. For what a test must not do to itself: giving up root, entering a private
+// mount namespace.
+std::optional<QByteArray> runInChild(const std::function<std::optional<QByteArray>()> &work);

@@ -1,0 +1,39 @@
+#include "support/faulty_folder_enumerator.h"
+
+namespace {
+
+class FaultyWalk final : public FolderWalk
+{
+public:
+    FaultyWalk(std::unique_ptr<FolderWalk> real, const QByteArrayList &failingPaths)
+        : m_real(std::move(real))
+        , m_failingPaths(failingPaths)
+    {
+    }
+
+    bool list(const QByteArray &folderPath, EntryDetail detail, std::vector<FolderEntry> &entries) override
+    {
+        if (m_failingPaths.contains(folderPath)) {
+            entries.clear();
+            return false;
+        }
+        return m_real->list(folderPath, detail, entries);
+    }
+
+private:
+    std::unique_ptr<FolderWalk> m_real;
+    const QByteArrayList &m_failingPaths;
+};
+
+} // namespace
+
+FaultyFolderEnumerator::FaultyFolderEnumerator(FolderEnumerator &real, QByteArrayList failingPaths)
+    : m_real(real)
+    , m_failingPaths(std::move(failingPaths))
+{
+}
+
+std::unique_ptr<FolderWalk> FaultyFolderEnumerator::startWalk()
+{
+    return std::make_unique<FaultyWalk>(m_real.startWalk(), m_failingPaths);
+}
