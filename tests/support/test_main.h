@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLocale>
 #include <QTest>
@@ -11,11 +12,30 @@ inline void pinTestEnvironment()
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
 }
 
+// Widgets and drawing: no display needed, and 96 dots per inch on every machine.
+inline void pinWidgetTestEnvironment()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_FONT_DPI", "96");
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    pinTestEnvironment();
+}
+
 #define ZK_TEST_GUILESS_MAIN(TestObject)           \
     int main(int argc, char *argv[])               \
     {                                              \
         pinTestEnvironment();                      \
         QCoreApplication app(argc, argv);          \
+        TestObject test;                           \
+        return QTest::qExec(&test, argc, argv);    \
+    }
+
+#define ZK_TEST_MAIN(TestObject)                   \
+    int main(int argc, char *argv[])               \
+    {                                              \
+        pinWidgetTestEnvironment();                \
+        QApplication app(argc, argv);              \
         TestObject test;                           \
         return QTest::qExec(&test, argc, argv);    \
     }

@@ -1,0 +1,165 @@
+#include "platform/qt_tree_view.h"
+
+#include "platform/key_comparison.h"
+
+#include <QKeyEvent>
+
+class QtTreeNode final : public QTreeWidgetItem, public TreeNode
+{
+public:
+    QtTreeNode(QtTreeView *control, const QByteArray &key, bool hasKey, int index, const QString &text)
+        : QTreeWidgetItem(QStringList{text})
+        , m_control(control)
+        , m_key(key)
+        , m_hasKey(hasKey)
+        , m_index(index)
+    {
+    }
+
+    // QTreeWidgetItem then deletes the children, which forget themselves the same way.
+    ~QtTreeNode() override { m_control->forget(this); }
+
+    QByteArray key() const override { return m_key; }
+    bool hasKey() const { return m_hasKey; }
+    QString text() const override { return QTreeWidgetItem::text(0); }
+    QString tag() const override { return m_tag; }
+    void setTag(const QString &tag) override { m_tag = tag; }
+    int children() const override { return childCount(); }
+    TreeNode *child() const override { return childCount() ? static_cast<QtTreeNode *>(QTreeWidgetItem::child(0)) : nullptr; }
+    TreeNode *next() const override { return m_next; }
+    int index() const override { return m_index; }
+
+    QtTreeNode *m_next = nullptr;
+
+private:
+    QtTreeView *m_control;
+    QByteArray m_key;
+    bool m_hasKey;
+    int m_index;
+    QString m_tag;
+};
+
+namespace {
+
+QtTreeNode *nodeOf(QTreeWidgetItem *item)
+{
+    return static_cast<QtTreeNode *>(item);
+}
+
+QByteArray hashKey(const QByteArray &key)
+{
+    return comparableKey(key, pathKeyComparison);
+}
+
+} // namespace
+
+QtTreeView::QtTreeView(QWidget *parent)
+    : QTreeWidget(parent)
+{
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setRootIsDecorated(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) {
+        if (m_expandHandler)
+            m_expandHandler(*nodeOf(item));
+    });
+    connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+        if (m_nodeClickHandler)
+            m_nodeClickHandler(*nodeOf(item));
+    });
+}
+
+QtTreeView::~QtTreeView()
+{
+    clearNodes();
+}
+
+void QtTreeView::clearNodes()
+{
+    clear();
+    m_byKey.clear();
+    m_byIndex.clear();
+}
+
+TreeNode *QtTreeView::addNode(const QByteArray *relativeKey, const QByteArray *key, const QString &text)
+{
+    if (key && m_byKey.contains(hashKey(*key)))
+        return nullptr;
+    QtTreeNode *parent = nullptr;
+    if (relativeKey) {
+        parent = m_byKey.value(hashKey(*relativeKey));
+        if (!parent)
+            return nullptr;
+    }
+
+    auto *node = new QtTreeNode(this, key ? *key : QByteArray(), key != nullptr, m_nextIndex++, text);
+    QtTreeNode *previous = nullptr;
+    if (parent) {
+        previous = parent->childCount() ? nodeOf(parent->QTreeWidgetItem::child(parent->childCount() - 1)) : nullptr;
+        parent->addChild(node);
+    } else {
+        previous = topLevelItemCount() ? nodeOf(topLevelItem(topLevelItemCount() - 1)) : nullptr;
+        addTopLevelItem(node);
+    }
+    if (previous)
+        previous->m_next = node;
+    if (key)
+        m_byKey.insert(hashKey(*key), node);
+    m_byIndex.insert(node->index(), node);
+    return node;
+}
+
+TreeNode *QtTreeView::node(const QByteArray &key) const
+{
+    return m_byKey.value(hashKey(key));
+}
+
+bool QtTreeView::removeNode(int index)
+{
+    QtTreeNode *node = m_byIndex.value(index);
+    if (!node)
+        return false;
+    QTreeWidgetItem *parent = node->parent();
+    const int position = parent ? parent->indexOfChild(node) : indexOfTopLevelItem(node);
+    if (position > 0)
+        nodeOf(parent ? parent->QTreeWidgetItem::child(position - 1) : topLevelItem(position - 1))->m_next = node->m_next;
+    delete node;
+    return true;
+}
+
+TreeNode *QtTreeView::selectedItem() const
+{
+    const QList<QTreeWidgetItem *> selected = selectedItems();
+    return selected.isEmpty() ? nullptr : nodeOf(selected.first());
+}
+
+void QtTreeView::setExpandHandler(std::function<void(TreeNode &)> handler)
+{
+    m_expandHandler = std::move(handler);
+}
+
+void QtTreeView::setNodeClickHandler(std::function<void(TreeNode &)> handler)
+{
+    m_nodeClickHandler = std::move(handler);
+}
+
+QTreeWidgetItem *QtTreeView::itemOf(TreeNode *node)
+{
+    return static_cast<QtTreeNode *>(node);
+}
+
+void QtTreeView::keyPressEvent(QKeyEvent *event)
+{
+    QTreeWidget::keyPressEvent(event);
+    const bool activates = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
+    if (activates && currentItem() && m_nodeClickHandler)
+        m_nodeClickHandler(*nodeOf(currentItem()));
+}
+
+void QtTreeView::forget(QtTreeNode *node)
+{
+    if (node->hasKey())
+        m_byKey.remove(hashKey(node->key()));
+    m_byIndex.remove(node->index());
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/tree_control.h"
+
+#include <QHash>
+#include <QTreeWidget>
+
+class QtTreeNode;
+
+// The tree control over a QTreeWidget. Nodes are found by key through a hash, and each
+// node links to its next sibling, so walking thousands of children stays linear.
+class QtTreeView final : public QTreeWidget, public TreeControl
+{
+    Q_OBJECT
+
+public:
+    explicit QtTreeView(QWidget *parent = nullptr);
+    ~QtTreeView() override;
+
+    void clearNodes() override;
+    TreeNode *addNode(const QByteArray *relativeKey, const QByteArray *key, const QString &text) override;
+    TreeNode *node(const QByteArray &key) const override;
+    bool removeNode(int index) override;
+    TreeNode *selectedItem() const override;
+    void setExpandHandler(std::function<void(TreeNode &)> handler) override;
+    void setNodeClickHandler(std::function<void(TreeNode &)> handler) override;
+
+    // The widget item that shows a node of this control.
+    static QTreeWidgetItem *itemOf(TreeNode *node);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    friend class QtTreeNode;
+    void forget(QtTreeNode *node);
+
+    QHash<QByteArray, QtTreeNode *> m_byKey;
+    QHash<int, QtTreeNode *> m_byIndex;
+    int m_nextIndex = 1;
+    std::function<void(TreeNode &)> m_expandHandler;
+    std::function<void(TreeNode &)> m_nodeClickHandler;
+};

@@ -1,0 +1,94 @@
+#include "populater/node_populater.h"
+
+#include "platform/folder_path.h"
+#include "platform/number_text.h"
+#include "platform/operation_error.h"
+#include "populater/folder_size_scan.h"
+#include "populater/size_text.h"
+#include "populater/sub_folders.h"
+
+#include <vector>
+
+namespace {
+
+QString nodeText(const QByteArray &name, double size)
+{
+    return displayText(name) + QStringLiteral(" 【") + FormatSize(size) + QStringLiteral("】");
+}
+
+} // namespace
+
+cNodePopulater::cNodePopulater(FolderEnumerator &fileSystem)
+    : m_fileSystem(fileSystem)
+{
+}
+
+void cNodePopulater::ExpandNode(TreeNode &node)
+{
+    if (node.children() == 0)
+        return;
+    if (node.child()->text() == placeholderText && !requireTree().removeNode(node.child()->index()))
+        throw OperationError("プレースホルダーを削除できません: " + displayText(node.key()).toStdString());
+    PopulateNode(node.key());
+}
+
+void cNodePopulater::PopulateNode(const QByteArray &sStartFolder)
+{
+    // Only folders with a node of this object are filled in, and each only once.
+    const bool *populated = colPopulated.item(sStartFolder);
+    if (!populated || *populated)
+        return;
+
+    std::vector<QByteArray> names;
+    const int count = GetSubFolders(m_fileSystem, sStartFolder, names);
+    for (int i = 0; i < count; ++i) {
+        const QByteArray &name = names[size_t(i)];
+        const QByteArray childPath = subFolderPath(sStartFolder, name);
+        // A sub-folder made after the scan has no record: it shows 0 bytes, and its own
+        // listing tells whether it can be opened.
+        const std::optional<SizeRecord> record = cachedRecord(childPath);
+        const double size = record ? record->size : 0;
+        TreeNode *child = m_oTreeView ? m_oTreeView->addNode(&sStartFolder, &childPath, nodeText(name, size)) : nullptr;
+        // A child that cannot be added (no tree, key in use) is skipped whole, so none of
+        // its steps land on another node.
+        if (!child)
+            continue;
+        child->setTag(numberText(size));
+        colPopulated.add(childPath, false); // a path already there is skipped
+        const bool hasSubFolders = record ? record->hasSubFolders : HoldsSubFolders(m_fileSystem, childPath);
+        if (hasSubFolders)
+            m_oTreeView->addNode(&childPath, nullptr, placeholderText);
+    }
+    *colPopulated.item(sStartFolder) = true;
+}
+
+void cNodePopulater::SetRoot(const QByteArray &sRootFolder)
+{
+    TreeControl &tree = requireTree();
+    tree.clearNodes();
+    bool hasSubFolders = false;
+    const double total = GetFolderSize(sRootFolder, hasSubFolders);
+    TreeNode *root = tree.addNode(nullptr, &sRootFolder, nodeText(GetFolderName(sRootFolder), total));
+    if (!root)
+        throw OperationError("ルートノードを追加できません: " + displayText(sRootFolder).toStdString());
+    root->setTag(numberText(total));
+    colPopulated.add(sRootFolder, false);
+}
+
+double cNodePopulater::GetFolderSize(const QByteArray &folderPath, bool &hasSubFolders)
+{
+    return FolderSizeScan(m_fileSystem, colSizeCache).GetFolderSize(folderPath, hasSubFolders);
+}
+
+std::optional<SizeRecord> cNodePopulater::cachedRecord(const QByteArray &folderPath) const
+{
+    const QString *record = colSizeCache.item(folderPath);
+    return record ? readSizeRecord(*record) : std::nullopt;
+}
+
+TreeControl &cNodePopulater::requireTree() const
+{
+    if (!m_oTreeView)
+        throw OperationError("フォルダツリーが設定されていません。");
+    return *m_oTreeView;
+}

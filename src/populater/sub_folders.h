@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/folder_enumerator.h"
+
+#include <QByteArray>
+
+#include <vector>
+
+// Lists the sub-folders of a folder that the size scan counts (folders whose names do
+// not begin with ".") into names, which the caller passes empty, sorted by SortNames.
+// Returns their number; a folder that cannot be listed has none.
+int GetSubFolders(FolderEnumerator &fileSystem, const QByteArray &folderPath, std::vector<QByteArray> &names);
+
+// Whether a folder holds at least one sub-folder that GetSubFolders would list.
+bool HoldsSubFolders(FolderEnumerator &fileSystem, const QByteArray &folderPath);
+
+// Sorts names[first..last] in place, ascending by the user's locale collation without
+// regard to letter case: a quicksort around the middle element, the middle position
+// rounded half to even. Names that compare equal end where the partitioning leaves
+// them.
+void SortNames(std::vector<QByteArray> &names, int first, int last);

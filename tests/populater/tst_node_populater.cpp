@@ -1,0 +1,256 @@
+#include "platform/operation_error.h"
+#include "platform/posix_folder_enumerator.h"
+#include "platform/qt_tree_view.h"
+#include "populater/node_populater.h"
+#include "support/faulty_folder_enumerator.h"
+#include "support/fixture_tree.h"
+#include "support/test_main.h"
+
+namespace {
+
+// The texts of a node's children, in tree order.
+QStringList childTexts(const TreeNode *node)
+{
+    QStringList texts;
+    for (const TreeNode *child = node->child(); child; child = child->next())
+        texts << child->text();
+    return texts;
+}
+
+} // namespace
+
+class TestNodePopulater : public QObject
+{
+    Q_OBJECT
+
+private:
+    PosixFolderEnumerator m_fileSystem;
+
+    // A tree rooted at `root` as the main window sets it up: SetRoot, then the root's
+    // children at once.
+    static void setUp(cNodePopulater &populater, QtTreeView &tree, const QByteArray &root)
+    {
+        populater.setOTreeView(&tree);
+        populater.SetRoot(root);
+        populater.PopulateNode(root);
+    }
+
+private slots:
+    void theRootShowsItsNameAndTotal()
+    {
+        FixtureTree fixture;
+        fixture.make({"Data/a=1000", "Data/b=536"});
+        QtTreeView tree;
+        cNodePopulater populater(m_fileSystem);
+        setUp(populater, tree, fixture.path() + "Data/");
+
+        QCOMPARE(tree.topLevelItemCount(), 1);
+        TreeNode *root = tree.node(fixture.path() + "Data/");
+        QVERIFY(root);
+        QCOMPARE(root->text(), QStringLiteral("Data 【1.5 KB】"));
+        QCOMPARE(root->tag(), QStringLiteral("1536"));
+        QCOMPARE(root->children(), 0);
+        QVERIFY(!QtTreeView::itemOf(root)->isExpanded());
+    }
+
+    void theFileSystemRootNamesItself()
+    {
+        // Listing "/" is made to fail, so the test does not add up the whole machine.
+        FaultyFolderEnumerator faulty(m_fileSystem, {"/"});
+        QtTreeView tree;
+        cNodePopulater populater(faulty);
+        setUp(populater, tree, "/");
+        QCOMPARE(tree.node("/")->text(), QStringLiteral("/ 【0 バイト】"));
+        QCOMPARE(tree.node("/")->tag(), QStringLiteral("0"));
+    }
+
+    void childrenInNameOrderWithPlaceholdersWhereTheyHaveSubFolders()
+    {
+        FixtureTree fixture;
+        fixture.make({"gamma/g=2048", "Alpha/inner/x=10", "beta/", "beta/.hidden/y=5", "FILLER/z=1", "own=7"});
+        QtTreeView tree;
+        cNodePopulater populater(m_fileSystem);
+        setUp(populater, tree, fixture.path());
+
+        TreeNode *root = tree.node(fixture.path());
+        QCOMPARE(childTexts(root), (QStringList{"Alpha 【10 バイト】", "beta 【0 バイト】", "FILLER 【1 バイト】", "gamma 【2.0 KB】"}));
+        QCOMPARE(tree.node(fixture.path() + "gamma/")->tag(), QStringLiteral("2048"));
+        QCOMPARE(childTexts(tree.node(fixture.path() + "Alpha/")), (QStringList{"FILLER"}));
+        // A dot folder is no sub-folder: nothing to open.
+        QCOMPARE(tree.node(fixture.path() + "beta/")->children(), 0);
+        QCOMPARE(tree.node(fixture.path() + "FILLER/")->children(), 0);
+        QCOMPARE(tree.node(fixture.path() + "gamma/")->children(), 0);
+    }
+
+    void expandingReplacesThePlaceholderOnce()
+    {
+        FixtureTree fixture;
+        fixture.make({"a/b/c/x=3", "a/d/y=4"});
+        QtTreeView tree;
+        cNodePopulater populater(m_fileSystem);
+        setUp(populater, tree, fixture.path());
+
+        TreeNode *a = tree.node(fixture.path() + "a/");
+        populater.ExpandNode(*a);
+        QCOMPARE(childTexts(a), (QStringList{"b 【3 バイト】", "d 【4 バイト】"}));
+        QCOMPARE(childTexts(tree.node(fixture.path() + "a/b/")), (QStringList{"FILLER"}));
+
+        // Again, and PopulateNode directly: nothing removed, nothing added.
+        populater.ExpandNode(*a);
+        populater.PopulateNode(fixture.path() + "a/");
+        QCOMPARE(childTexts(a), (QStringList{"b 【3 バイト】", "d 【4 バイト】"}));
+        // A node without children is left alone.
+        populater.ExpandNode(*tree.node(fixture.path() + "a/d/"));
+        QCOMPARE(tree.node(fixture.path() + "a/d/")->children(), 0);
+    }
+
+    void expandingThroughTheTreeControl()
+    {
+        FixtureTree fixture;
+        fixture.make({"a/b/x=3"});
+        QtTreeView tree;
+        cNodePopulater populater(m_fileSystem);
+        setUp(populater, tree, fixture.path());
+        tree.setExpandHandler([&](TreeNode &node) { populater.ExpandNode(node); });
+        tree.show();
+
+        QTreeWidgetItem *a = QtTreeView::itemOf(tree.node(fixture.path() + "a/"));
+        tree.expandItem(a);
+        QVERIFY(a->isExpanded());
+        QCOMPARE(childTexts(tree.node(fixture.path() + "a/")), (QStringList{"b 【3 バイト】"}));
+    }
+
+    void unknownPathsAreLeftAlone()
+    {
+        FixtureTree fixture;
+        fixture.make({"a/b/"});
+        QtTreeView tree;
+        cNodePopulater populater(m_fileSystem);
+        setUp(populater, tree, fixture.path());
+        // a/b/ has a record but no node yet; the other path has neither.
+        populater.PopulateNode(fixture.path() + "a/b/");
+        populater.PopulateNode("/nowhere/");
+        QCOMPARE(tree.node(fixture.path() + "a/b/"), nullptr);
+        QCOMPARE(childTexts(tree.node(fixture.path() + "a/")), (QStringList{"FILLER"}));
+    }
+
+    void dataAndDataAreSiblingsWithTheirOwnSizes()
+    {
+        FixtureTree fixture;
+        fixture.make({"Data/x=1", "data/y=2048"});
+        QtTreeView tree;
+        cNodePopulater populater(m_fileSystem);
+        setUp(populater, tree, fixture.path());
+        QCOMPARE(tree.node(fixture.path() + "Data/")->text(), QStringLiteral("Data 【1 バイト】"));
+        QCOMPARE(tree.node(fixture.path() + "data/")->text(), QStringLiteral("data 【2.0 KB】"));
+        QCOMPARE(tree.node(fixture.path())->children(), 2);
+    }
+
+    void aNameThatIsNotUtf8()
+    {
+        FixtureTree fixture;
+        fixture.make({"caf\xe9/sub/x=5"});
+        QtTreeView tree;
+        cNodePopulater populater(m_fileSystem);
+        setUp(populater, tree, fixture.path());
+        TreeNode *cafe = tree.node(fixture.path() + "caf\xe9/");
+        QVERIFY(cafe);
+        QCOMPARE(cafe->text(), QStringLiteral("caf\uFFFD 【5 バイト】"));
+        populater.ExpandNode(*cafe);
+        QCOMPARE(childTexts(cafe), (QStringList{"sub 【5 バイト】"}));
+    }
+
+    void foldersMadeAfterTheScan()
+    {
+        FixtureTree fixture;
+        fixture.make({"old/x=10"});
+        QtTreeView tree;
+        cNodePopulater populater(m_fileSystem);
+        populater.setOTreeView(&tree);
+        populater.SetRoot(fixture.path());
+        fixture.make({"newer/inner/y=99", "newest/z=5"});
+        populater.PopulateNode(fixture.path());
+
+        // No record: 0 bytes, never a sibling's size, and openable only if it holds a
+        // sub-folder.
+        QCOMPARE(childTexts(tree.node(fixture.path())), (QStringList{"newer 【0 バイト】", "newest 【0 バイト】", "old 【10 バイト】"}));
+        QCOMPARE(tree.node(fixture.path() + "newer/")->tag(), QStringLiteral("0"));
+        QCOMPARE(childTexts(tree.node(fixture.path() + "newer/")), (QStringList{"FILLER"}));
+        QCOMPARE(tree.node(fixture.path() + "newest/")->children(), 0);
+        populater.ExpandNode(*tree.node(fixture.path() + "newer/"));
+        QCOMPARE(childTexts(tree.node(fixture.path() + "newer/")), (QStringList{"inner 【0 バイト】"}));
+    }
+
+    void aChildWhoseKeyIsTakenIsSkippedWhole()
+    {
+        FixtureTree fixture;
+        fixture.make({"a/x=1", "b/c/y=2"});
+        QtTreeView tree;
+        cNodePopulater populater(m_fileSystem);
+        populater.setOTreeView(&tree);
+        populater.SetRoot(fixture.path());
+        // Someone else holds the key of b/ already.
+        const QByteArray taken = fixture.path() + "b/";
+        tree.addNode(nullptr, &taken, QStringLiteral("other"));
+        populater.PopulateNode(fixture.path());
+
+        QCOMPARE(childTexts(tree.node(fixture.path())), (QStringList{"a 【1 バイト】"}));
+        QCOMPARE(tree.node(fixture.path() + "a/")->tag(), QStringLiteral("1"));
+        QCOMPARE(tree.node(fixture.path() + "a/")->children(), 0);
+        QCOMPARE(tree.node(taken)->text(), QStringLiteral("other"));
+        QCOMPARE(tree.node(taken)->children(), 0);
+        QVERIFY(tree.node(taken)->tag().isEmpty());
+    }
+
+    void withoutATreeErrorsGoToTheCaller()
+    {
+        FixtureTree fixture;
+        cNodePopulater populater(m_fileSystem);
+        QVERIFY_THROWS_EXCEPTION(OperationError, populater.SetRoot(fixture.path()));
+        // Filling in skips what fails and reports nothing.
+        populater.PopulateNode(fixture.path());
+    }
+
+    void aNewRootStartsOver()
+    {
+        FixtureTree fixture;
+        fixture.make({"one/a=1", "two/b=2"});
+        QtTreeView tree;
+        cNodePopulater populater(m_fileSystem);
+        setUp(populater, tree, fixture.path() + "one/");
+        cNodePopulater next(m_fileSystem);
+        setUp(next, tree, fixture.path() + "two/");
+        QCOMPARE(tree.topLevelItemCount(), 1);
+        QCOMPARE(tree.node(fixture.path() + "one/"), nullptr);
+        QCOMPARE(tree.node(fixture.path() + "two/")->text(), QStringLiteral("two 【2 バイト】"));
+    }
+
+    void thirtyThreeThousandSubFolders()
+    {
+        constexpr int count = 33000;
+        FixtureTree fixture;
+        QList<QByteArray> layout;
+        for (int i = count; i > 0; --i)
+            layout << "big/f" + QByteArray::number(i).rightJustified(5, '0') + "/";
+        layout << "big/f00007/inner/x=1";
+        fixture.make(layout);
+        QtTreeView tree;
+        cNodePopulater populater(m_fileSystem);
+        setUp(populater, tree, fixture.path());
+
+        TreeNode *big = tree.node(fixture.path() + "big/");
+        populater.ExpandNode(*big);
+        QCOMPARE(big->children(), count);
+        int seen = 0;
+        for (TreeNode *child = big->child(); child; child = child->next()) {
+            ++seen;
+            const QString expected = "f" + QString::number(seen).rightJustified(5, '0') + (seen == 7 ? " 【1 バイト】" : " 【0 バイト】");
+            QCOMPARE(child->text(), expected);
+        }
+        QCOMPARE(seen, count);
+        QCOMPARE(childTexts(tree.node(fixture.path() + "big/f00007/")), (QStringList{"FILLER"}));
+    }
+};
+
+ZK_TEST_MAIN(TestNodePopulater)
+#include "tst_node_populater.moc"
