@@ -144,6 +144,13 @@ void QtTreeView::setNodeClickHandler(std::function<void(TreeNode &)> handler)
     m_nodeClickHandler = std::move(handler);
 }
 
+void QtTreeView::clickNode(TreeNode &node)
+{
+    setCurrentItem(itemOf(&node));
+    if (m_nodeClickHandler)
+        m_nodeClickHandler(node);
+}
+
 QTreeWidgetItem *QtTreeView::itemOf(TreeNode *node)
 {
     return static_cast<QtTreeNode *>(node);

@@ -25,6 +25,9 @@ public:
     void setExpandHandler(std::function<void(TreeNode &)> handler) override;
     void setNodeClickHandler(std::function<void(TreeNode &)> handler) override;
 
+    // Selects a node and raises NodeClick for it, as a click of the user does.
+    void clickNode(TreeNode &node);
+
     // The widget item that shows a node of this control.
     static QTreeWidgetItem *itemOf(TreeNode *node);
 

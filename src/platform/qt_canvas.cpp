@@ -1,0 +1,160 @@
+#include "platform/qt_canvas.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+// The box between two pairs of edges in either order, right and bottom edges excluded.
+QRect boxBetween(int left, int top, int right, int bottom)
+{
+    const int x0 = std::min(left, right);
+    const int y0 = std::min(top, bottom);
+    return QRect(x0, y0, std::abs(right - left) - 1, std::abs(bottom - top) - 1);
+}
+
+// The angle, in degrees counterclockwise on screen, of the ellipse point whose ray from
+// the centre goes through (x, y): the ellipse's own parameter, as Qt draws arcs.
+double parameterAngle(const QRectF &box, int x, int y)
+{
+    const QPointF centre = box.center();
+    const double across = (x - centre.x()) / std::max(box.width(), 1.0);
+    const double up = (centre.y() - y) / std::max(box.height(), 1.0);
+    return std::atan2(up, across) * 180.0 / std::numbers::pi;
+}
+
+} // namespace
+
+QtCanvas::QtCanvas(QWidget *parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void QtCanvas::setBackground(const QImage &background)
+{
+    m_background = background;
+    cls();
+}
+
+void QtCanvas::setForegroundColour(Colour colour)
+{
+    m_foregroundColour = colour;
+}
+
+void QtCanvas::cls()
+{
+    m_image = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    m_image.fill(palette().color(QPalette::Base));
+    QPainter painter(&m_image);
+    painter.drawImage(0, 0, m_background);
+    painter.end();
+    update();
+}
+
+void QtCanvas::setFontSize(double points)
+{
+    QFont changed = font();
+    changed.setPointSizeF(points);
+    setFont(changed);
+}
+
+void QtCanvas::setFontName(const QString &name)
+{
+    QFont changed = font();
+    changed.setFamily(name);
+    setFont(changed);
+}
+
+double QtCanvas::textWidth(const QString &text) const
+{
+    return QFontMetricsF(font(), &m_image).horizontalAdvance(text);
+}
+
+double QtCanvas::textHeight(const QString &) const
+{
+    return QFontMetricsF(font(), &m_image).height();
+}
+
+void QtCanvas::box(int x, int y, int dx, int dy, Colour colour)
+{
+    drawShape([&](QPainter &painter) {
+        painter.setPen(toQColor(colour));
+        painter.setBrush(toQColor(m_fillColour));
+        painter.drawRect(QRect(QPoint(x, y), QPoint(x + dx, y + dy)).normalized().adjusted(0, 0, -1, -1));
+    });
+}
+
+void QtCanvas::filledBox(int x, int y, int dx, int dy, Colour colour)
+{
+    drawShape([&](QPainter &painter) { painter.fillRect(QRect(QPoint(x, y), QPoint(x + dx, y + dy)).normalized(), toQColor(colour)); });
+}
+
+void QtCanvas::print(int x, int y, const QString &text)
+{
+    drawShape([&](QPainter &painter) {
+        painter.setPen(toQColor(m_foregroundColour));
+        painter.setFont(font());
+        painter.drawText(QPointF(x, y + QFontMetricsF(font(), &m_image).ascent()), text);
+    });
+}
+
+void QtCanvas::ellipse(int left, int top, int right, int bottom)
+{
+    drawShape([&](QPainter &painter) { painter.drawEllipse(boxBetween(left, top, right, bottom)); });
+}
+
+void QtCanvas::pie(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2)
+{
+    const QRect box = boxBetween(left, top, right, bottom);
+    if (x1 == x2 && y1 == y2) {
+        ellipse(left, top, right, bottom);
+        return;
+    }
+    const QRectF shape(box.x(), box.y(), box.width() + 1, box.height() + 1);
+    const double start = parameterAngle(shape, x1, y1);
+    double span = parameterAngle(shape, x2, y2) - start;
+    if (span <= 0)
+        span += 360;
+    drawShape([&](QPainter &painter) { painter.drawPie(box, int(std::lround(start * 16)), int(std::lround(span * 16))); });
+}
+
+QColor QtCanvas::toQColor(Colour colour) const
+{
+    if (colour & 0x80000000) {
+        switch (colour & 0xff) {
+        case windowTextColour & 0xff:
+            return palette().color(QPalette::WindowText);
+        case highlight3DColour & 0xff:
+            return palette().color(QPalette::Light);
+        default:
+            return palette().color(QPalette::Window);
+        }
+    }
+    return QColor(int(colour & 0xff), int(colour >> 8 & 0xff), int(colour >> 16 & 0xff));
+}
+
+void QtCanvas::paintEvent(QPaintEvent *)
+{
+    QPainter(this).drawImage(0, 0, m_image);
+}
+
+void QtCanvas::resizeEvent(QResizeEvent *)
+{
+    cls();
+}
+
+void QtCanvas::drawShape(const std::function<void(QPainter &)> &draw)
+{
+    QPainter painter(&m_image);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(toQColor(m_foregroundColour));
+    painter.setBrush(toQColor(m_fillColour));
+    draw(painter);
+    painter.end();
+    update();
+}

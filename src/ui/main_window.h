@@ -1,0 +1,64 @@
+#pragma once
+
+#include "platform/folder_enumerator.h"
+#include "populater/node_populater.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <memory>
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTreeWidget;
+class QtCanvas;
+class QtTreeView;
+
+// The program's window: the chosen root folder, the "SELECT" button, the folder tree,
+// the chart area, the breakdown list and a hidden list box, at fixed places in a window
+// that cannot be resized. Its handlers are the program's only entry points; an error
+// that reaches one is shown in a message box and ends the program.
+class fMain final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit fMain(FolderEnumerator &fileSystem, QWidget *parent = nullptr);
+    ~fMain() override;
+
+    // Starts a tree on a folder path as a successful "SELECT" does.
+    void openRoot(const QByteArray &folderPath);
+
+    cNodePopulater *oPopulater() const { return m_oPopulater.get(); }
+
+    QLineEdit *const txtRootFolder;
+    QPushButton *const cmdBrowse;
+    QtTreeView *const trvFolders;
+    QtCanvas *const picGraph;
+    QListWidget *const List2;
+    QTreeWidget *const lvwFolders;
+
+    static inline const QString caption = QStringLiteral("Zorvik_Kavrona Ver 0.95");
+    static inline const QString pickerTitle = QStringLiteral("フォルダを選択してください。");
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void chooseRoot(const QByteArray &folderPath);
+    void cmdBrowse_Click();
+    void trvFolders_Expand(TreeNode &node);
+    void trvFolders_NodeClick(TreeNode &node);
+
+    // Runs a handler; whatever escapes it is shown and ends the program.
+    template <typename Handler>
+    void handle(Handler &&handler);
+
+    cNodePopulater &populater() const;
+
+    FolderEnumerator &m_fileSystem;
+    std::unique_ptr<cNodePopulater> m_oPopulater;
+    QImage m_background;
+};

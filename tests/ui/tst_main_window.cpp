@@ -1,0 +1,304 @@
+#include "platform/posix_folder_enumerator.h"
+#include "platform/qt_canvas.h"
+#include "platform/qt_tree_view.h"
+#include "support/faulty_folder_enumerator.h"
+#include "support/fixture_tree.h"
+#include "support/test_main.h"
+#include "ui/background_pictures.h"
+#include "ui/folder_picker.h"
+#include "ui/fonts.h"
+#include "ui/main_window.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace {
+
+QStringList childTexts(const TreeNode *node)
+{
+    QStringList texts;
+    for (const TreeNode *child = node->child(); child; child = child->next())
+        texts << child->text();
+    return texts;
+}
+
+// Fails every walk it is asked for, the way an unexpected fault would.
+class BrokenFileSystem final : public FolderEnumerator
+{
+public:
+    std::unique_ptr<FolderWalk> startWalk() override { throw std::runtime_error("ディスクを読めません"); }
+};
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    PosixFolderEnumerator m_fileSystem;
+    QString m_pickerAnswer;
+    int m_pickerCalls = 0;
+
+    void answerPicker(const QString &answer) { m_pickerAnswer = answer; }
+
+    void clickSelect(fMain &window)
+    {
+        QTest::mouseClick(window.cmdBrowse, Qt::LeftButton);
+    }
+
+    static void clickNode(fMain &window, TreeNode *node)
+    {
+        const QRect rect = window.trvFolders->visualItemRect(QtTreeView::itemOf(node));
+        QTest::mouseClick(window.trvFolders->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        installFontSubstitutions();
+        mBrowse::setFolderDialog([this](QWidget *, const QString &, unsigned, const QString &) {
+            ++m_pickerCalls;
+            return m_pickerAnswer;
+        });
+    }
+
+    void layout()
+    {
+        fMain window(m_fileSystem);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        QCOMPARE(window.windowTitle(), QStringLiteral("Zorvik_Kavrona Ver 0.95"));
+        QCOMPARE(window.size(), QSize(781, 466));
+        QCOMPARE(window.minimumSize(), window.maximumSize());
+        QVERIFY(!(window.windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!window.windowIcon().isNull());
+        QCOMPARE(window.font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+        QCOMPARE(window.font().pointSizeF(), 8.25);
+
+        const QList<std::tuple<QWidget *, QRect, double>> controls = {
+            {window.txtRootFolder, QRect(9, 10, 241, 17), 9.75},
+            {window.cmdBrowse, QRect(260, 8, 66, 21), 9},
+            {window.trvFolders, QRect(9, 40, 315, 259), 9},
+            {window.picGraph, QRect(329, 42, 443, 414), 12},
+            {window.List2, QRect(396, 12, 42, 14), 9},
+            {window.lvwFolders, QRect(8, 308, 315, 148), 9},
+        };
+        for (const auto &[control, geometry, points] : controls) {
+            QCOMPARE(control->geometry(), geometry);
+            QCOMPARE(control->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+            QCOMPARE(control->font().pointSizeF(), points);
+        }
+        QCOMPARE(window.cmdBrowse->text(), QStringLiteral("SELECT"));
+        QVERIFY(window.txtRootFolder->text().isEmpty());
+        QVERIFY(!window.txtRootFolder->isReadOnly());
+        QVERIFY(!window.List2->isVisible());
+        QVERIFY(window.trvFolders->rootIsDecorated());
+
+        QTreeWidgetItem *header = window.lvwFolders->headerItem();
+        QCOMPARE(window.lvwFolders->columnCount(), 3);
+        const QList<std::pair<QString, int>> columns = {{"フォルダ名", 167}, {"容量", 67}, {"割合", 60}};
+        for (int column = 0; column < 3; ++column) {
+            QCOMPARE(header->text(column), columns[column].first);
+            QCOMPARE(window.lvwFolders->columnWidth(column), columns[column].second);
+        }
+        QVERIFY(window.lvwFolders->header()->defaultAlignment() & Qt::AlignLeft);
+        QCOMPARE(window.lvwFolders->topLevelItemCount(), 0);
+
+        // Tab order: text box, button, tree, chart area, (hidden list), list view.
+        const QList<QWidget *> order = {window.txtRootFolder, window.cmdBrowse, window.trvFolders,
+                                        window.picGraph, window.List2, window.lvwFolders};
+        QList<QWidget *> chain;
+        for (QWidget *widget = window.txtRootFolder; chain.size() < order.size(); widget = widget->nextInFocusChain()) {
+            if (order.contains(widget))
+                chain << widget;
+        }
+        QCOMPARE(chain, order);
+    }
+
+    void backgroundPicturesFollowTheirRules()
+    {
+        const QRgb line = qRgb(85, 234, 201);
+        const QRgb white = qRgb(255, 255, 255);
+        const QImage window = windowBackground();
+        QCOMPARE(window.size(), QSize(885, 678));
+        for (int y = 0; y < window.height(); ++y) {
+            for (int x = 0; x < window.width(); ++x) {
+                bool isLine = y % 3 == 0;
+                if (x < 192 && y < 364)
+                    isLine = y % 2 == 1 && !(x == 0 && y >= 192 && y <= 363);
+                QCOMPARE(window.pixel(x, y), isLine ? line : white);
+            }
+        }
+        const QImage chart = chartBackground();
+        QCOMPARE(chart.size(), QSize(624, 587));
+        for (int y = 0; y < chart.height(); ++y) {
+            for (int x = 0; x < chart.width(); ++x)
+                QCOMPARE(chart.pixel(x, y), y % 3 == 0 ? line : white);
+        }
+    }
+
+    void theWindowShowsItsPicturesUnscaled()
+    {
+        fMain window(m_fileSystem);
+        const QImage shot = window.grab().toImage();
+        const QRgb line = qRgb(85, 234, 201);
+        // Margins of the block, then the stripes below and right of it, then the chart
+        // area whose stripes continue the window's from row 42 on.
+        QCOMPARE(shot.pixel(100, 1), line);
+        QCOMPARE(shot.pixel(100, 2), qRgb(255, 255, 255));
+        QCOMPARE(shot.pixel(0, 301), qRgb(255, 255, 255));
+        QCOMPARE(shot.pixel(1, 301), line);
+        QCOMPARE(shot.pixel(200, 303), line);
+        QCOMPARE(shot.pixel(200, 304), qRgb(255, 255, 255));
+        for (int y = 42; y < 60; ++y) {
+            QCOMPARE(shot.pixel(400, y), y % 3 == 0 ? line : qRgb(255, 255, 255));
+            QCOMPARE(shot.pixel(328, y), shot.pixel(400, y));
+        }
+    }
+
+    void choosingAFolderFillsTheTree()
+    {
+        FixtureTree fixture;
+        fixture.make({"b/x=2048", "a/inner/y=10", "own=1"});
+        fMain window(m_fileSystem);
+        answerPicker(QString::fromLocal8Bit(fixture.path().chopped(1)));
+        clickSelect(window);
+
+        QCOMPARE(window.txtRootFolder->text(), QString::fromLocal8Bit(fixture.path()));
+        QCOMPARE(window.trvFolders->topLevelItemCount(), 1);
+        TreeNode *root = window.trvFolders->node(fixture.path());
+        QVERIFY(root);
+        QCOMPARE(childTexts(root), (QStringList{"a 【10 バイト】", "b 【2.0 KB】"}));
+        QCOMPARE(childTexts(window.trvFolders->node(fixture.path() + "a/")), (QStringList{"FILLER"}));
+        QVERIFY(!QtTreeView::itemOf(root)->isExpanded());
+    }
+
+    void cancellingChangesNothing()
+    {
+        FixtureTree fixture;
+        fixture.make({"a/x=5"});
+        fMain window(m_fileSystem);
+        answerPicker({});
+        const int calls = m_pickerCalls;
+        clickSelect(window);
+        QCOMPARE(m_pickerCalls, calls + 1);
+        QVERIFY(window.txtRootFolder->text().isEmpty());
+        QCOMPARE(window.trvFolders->topLevelItemCount(), 0);
+        QCOMPARE(window.oPopulater(), nullptr);
+
+        answerPicker(QString::fromLocal8Bit(fixture.path()));
+        clickSelect(window);
+        cNodePopulater *populater = window.oPopulater();
+        window.List2->addItem(QStringLiteral("earlier line"));
+        answerPicker({});
+        clickSelect(window);
+        QCOMPARE(window.txtRootFolder->text(), QString::fromLocal8Bit(fixture.path()));
+        QCOMPARE(window.oPopulater(), populater);
+        QCOMPARE(childTexts(window.trvFolders->node(fixture.path())), (QStringList{"a 【5 バイト】"}));
+        QCOMPARE(window.List2->count(), 1);
+    }
+
+    void choosingTheSameFolderAgainScansAgain()
+    {
+        FixtureTree fixture;
+        fixture.make({"a/x=5"});
+        fMain window(m_fileSystem);
+        answerPicker(QString::fromLocal8Bit(fixture.path()));
+        clickSelect(window);
+        fixture.make({"a/y=10", "b/"});
+        clickSelect(window);
+        QCOMPARE(window.trvFolders->topLevelItemCount(), 1);
+        QCOMPARE(childTexts(window.trvFolders->node(fixture.path())), (QStringList{"a 【15 バイト】", "b 【0 バイト】"}));
+    }
+
+    void theFileSystemRootKeepsItsOneSeparator()
+    {
+        // Listing "/" fails on purpose: the test must not add up the whole machine.
+        FaultyFolderEnumerator faulty(m_fileSystem, {"/"});
+        fMain window(faulty);
+        answerPicker(QStringLiteral("/"));
+        clickSelect(window);
+        QCOMPARE(window.txtRootFolder->text(), QStringLiteral("/"));
+        QCOMPARE(window.trvFolders->node("/")->text(), QStringLiteral("/ 【0 バイト】"));
+    }
+
+    void expandingAndClickingFillInChildren()
+    {
+        FixtureTree fixture;
+        fixture.make({"a/b/c/x=1", "a/d/y=2"});
+        fMain window(m_fileSystem);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.openRoot(fixture.path());
+        QtTreeView *tree = window.trvFolders;
+        tree->expandItem(QtTreeView::itemOf(tree->node(fixture.path())));
+
+        // A click fills in the children and leaves the node closed.
+        TreeNode *a = tree->node(fixture.path() + "a/");
+        clickNode(window, a);
+        QCOMPARE(childTexts(a), (QStringList{"b 【1 バイト】", "d 【2 バイト】"}));
+        QVERIFY(!QtTreeView::itemOf(a)->isExpanded());
+        // Clicking again adds nothing.
+        clickNode(window, a);
+        QCOMPARE(a->children(), 2);
+
+        // Opening a node fills it in too.
+        tree->expandItem(QtTreeView::itemOf(a));
+        TreeNode *b = tree->node(fixture.path() + "a/b/");
+        tree->expandItem(QtTreeView::itemOf(b));
+        QCOMPARE(childTexts(b), (QStringList{"c 【1 バイト】"}));
+        QVERIFY(QtTreeView::itemOf(b)->isExpanded());
+    }
+
+    void typedTextChangesNothing()
+    {
+        FixtureTree fixture;
+        fixture.make({"a/"});
+        fMain window(m_fileSystem);
+        window.openRoot(fixture.path());
+        QTest::keyClicks(window.txtRootFolder, QStringLiteral("/elsewhere/"));
+        QCOMPARE(window.trvFolders->topLevelItemCount(), 1);
+        QVERIFY(window.trvFolders->node(fixture.path()));
+    }
+
+    void anErrorThatEscapesAHandlerIsShownAndEndsTheProgram()
+    {
+        BrokenFileSystem broken;
+        fMain window(broken);
+        window.show();
+        QString shown;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                box->accept();
+            }
+        });
+        closer.start(10);
+        QTimer::singleShot(0, &window, [&] { window.openRoot("/tmp/"); });
+        QCOMPARE(QCoreApplication::exec(), 1);
+        QCOMPARE(shown, QStringLiteral("ディスクを読めません"));
+    }
+
+    void closingReleasesThePopulater()
+    {
+        FixtureTree fixture;
+        fMain window(m_fileSystem);
+        window.show();
+        window.openRoot(fixture.path());
+        QVERIFY(window.oPopulater());
+        QVERIFY(window.close());
+        QCOMPARE(window.oPopulater(), nullptr);
+    }
+};
+
+ZK_TEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
