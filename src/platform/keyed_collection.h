@@ -21,6 +21,9 @@ public:
 
     KeyedCollection(const KeyedCollection &) = delete;
     KeyedCollection &operator=(const KeyedCollection &) = delete;
+    // Moving keeps the items' nodes, so the order stays valid.
+    KeyedCollection(KeyedCollection &&) noexcept = default;
+    KeyedCollection &operator=(KeyedCollection &&) noexcept = default;
 
     int count() const { return int(m_order.size()); }
 

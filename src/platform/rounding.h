@@ -16,3 +16,18 @@ inline long long integerDivide(double dividend, double divisor)
 {
     return static_cast<long long>(roundHalfEven(dividend)) / static_cast<long long>(roundHalfEven(divisor));
 }
+
+#include <QtGlobal>
+
+#include <limits>
+#include <optional>
+
+// A real number as a 16-bit signed integer, rounded half to even; nothing when the
+// result does not fit.
+inline std::optional<qint16> toInt16(double value)
+{
+    const double rounded = roundHalfEven(value);
+    if (!(rounded >= std::numeric_limits<qint16>::min() && rounded <= std::numeric_limits<qint16>::max()))
+        return std::nullopt;
+    return qint16(rounded);
+}

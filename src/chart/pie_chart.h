@@ -1,0 +1,65 @@
+#pragma once
+
+#include "chart/sections.h"
+#include "platform/drawing_surface.h"
+#include "platform/list_box.h"
+
+#include <QtGlobal>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+// Draws an ordered list of sections as a pie: the sections under 3 % of the total are
+// folded into one slice "その他", slices without a colour of their own take one from a
+// palette of three, each slice is drawn as six stacked wedges clockwise from just above
+// the right-hand axis, and each slice's name is written in a box on the rim. A text
+// breakdown goes into the list box it is given.
+class cPieChart
+{
+public:
+    cPieChart();
+
+    // Created empty on the first read when none was set.
+    std::shared_ptr<cSections> Sections();
+    void setSections(std::shared_ptr<cSections> sections) { m_sections = std::move(sections); }
+
+    DrawingSurface *Canvas() const { return m_canvas; }
+    void setCanvas(DrawingSurface *canvas) { m_canvas = canvas; }
+
+    // Where the breakdown lines go; none: they are not written.
+    void setListBox(ListBox *listBox) { m_listBox = listBox; }
+
+    // Folds, clears and draws, writes the breakdown, then the labels. Every step that
+    // fails (no canvas, a coordinate outside 16 bits, ...) is skipped and the next runs;
+    // nothing is reported.
+    void Draw();
+
+    static inline const QString otherText = QStringLiteral("その他");
+    static constexpr Colour otherColour = rgb(40, 120, 40);
+    static constexpr double foldThreshold = 3.0 / 100;
+
+private:
+    struct Point {
+        qint16 x = 0;
+        qint16 y = 0;
+    };
+
+    // The geometry of one Draw, kept for the label pass.
+    struct Geometry {
+        qint16 cx = 0, cy = 0, rx = 0, ry = 0;
+        std::vector<double> start, end; // angles of slices 1 to M, in radians
+    };
+
+    Point PointOnEllipse(double angle, qint16 rx, qint16 ry, qint16 cx, qint16 cy) const;
+    void ListOtherSections(const cSections &others);
+    void DrawLabel(const QString &text, qint16 x, qint16 y);
+    void drawSlices(cSections &sections, double total, Geometry &geometry);
+    void drawLabels(cSections &sections, const Geometry &geometry);
+    DrawingSurface &canvas() const;
+
+    std::array<Colour, 3> m_palette;
+    std::shared_ptr<cSections> m_sections;
+    DrawingSurface *m_canvas = nullptr;
+    ListBox *m_listBox = nullptr;
+};
