@@ -145,7 +145,14 @@ void QtCanvas::paintEvent(QPaintEvent *)
 
 void QtCanvas::resizeEvent(QResizeEvent *)
 {
+    // Resize events can arrive late, when the widget is first shown or grabbed: what
+    // was drawn before stays.
+    if (m_image.size() == size())
+        return;
+    const QImage drawn = m_image;
     cls();
+    QPainter painter(&m_image);
+    painter.drawImage(0, 0, drawn);
 }
 
 void QtCanvas::drawShape(const std::function<void(QPainter &)> &draw)

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "platform/folder_enumerator.h"
+#include "platform/drawing_surface.h"
 #include "platform/keyed_collection.h"
+#include "platform/list_box.h"
+#include "platform/list_view.h"
 #include "platform/tree_control.h"
 #include "populater/size_record.h"
 
@@ -26,6 +29,10 @@ public:
     TreeControl *oTreeView() const { return m_oTreeView; }
     void setOTreeView(TreeControl *tree) { m_oTreeView = tree; }
 
+    // Where GraphNode writes the breakdown rows, and where its chart writes its lines.
+    void setBreakdownList(ListView *list) { m_breakdownList = list; }
+    void setChartLines(ListBox *lines) { m_chartLines = lines; }
+
     // Errors go to the caller (OperationError): no tree set, a failing tree operation.
     void ExpandNode(TreeNode &node);
 
@@ -33,18 +40,29 @@ public:
     // this object; every step that fails is skipped and the next one runs.
     void PopulateNode(const QByteArray &sStartFolder);
 
+    // Graphs a folder node: one pie section per child of non-zero size and
+    // "単一フォルダ" for the files lying directly in the folder, sorted smallest
+    // first; a breakdown row per section with its size text and its share of the
+    // selected node's size; then the pie on Canvas. eOrder is not read. Errors go to
+    // the caller (OperationError).
+    void GraphNode(TreeNode &n, DrawingSurface *Canvas, qint32 eOrder);
+
     // Errors go to the caller (OperationError): no tree set, a failing tree operation.
     void SetRoot(const QByteArray &sRootFolder);
 
     static inline const QString placeholderText = QStringLiteral("FILLER");
+    static inline const QString ownFilesText = QStringLiteral("単一フォルダ");
 
 private:
     double GetFolderSize(const QByteArray &folderPath, bool &hasSubFolders);
     std::optional<SizeRecord> cachedRecord(const QByteArray &folderPath) const;
     TreeControl &requireTree() const;
+    double sizeOfTag(const TreeNode &node) const;
 
     FolderEnumerator &m_fileSystem;
     TreeControl *m_oTreeView = nullptr;
+    ListView *m_breakdownList = nullptr;
+    ListBox *m_chartLines = nullptr;
     KeyedCollection<bool> colPopulated{pathKeyComparison}; // folder path → children made
     SizeCache colSizeCache{pathKeyComparison};
 };

@@ -3,6 +3,8 @@
 #include "platform/folder_path.h"
 #include "platform/operation_error.h"
 #include "platform/qt_canvas.h"
+#include "platform/qt_list_box.h"
+#include "platform/qt_list_view.h"
 #include "platform/qt_tree_view.h"
 #include "ui/app_icon.h"
 #include "ui/background_pictures.h"
@@ -11,13 +13,10 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QHeaderView>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
-#include <QTreeWidget>
 
 namespace {
 
@@ -45,8 +44,8 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
     , cmdBrowse(place(new QPushButton(QStringLiteral("SELECT"), this), 260, 8, 66, 21, 9))
     , trvFolders(place(new QtTreeView(this), 9, 40, 315, 259, 9))
     , picGraph(place(new QtCanvas(this), 329, 42, 443, 414, 12))
-    , List2(place(new QListWidget(this), 396, 12, 42, 14, 9))
-    , lvwFolders(place(new QTreeWidget(this), 8, 308, 315, 148, 9))
+    , List2(place(new QtListBox(this), 396, 12, 42, 14, 9))
+    , lvwFolders(place(new QtListView(this), 8, 308, 315, 148, 9))
     , m_fileSystem(fileSystem)
     , m_background(windowBackground())
 {
@@ -63,9 +62,6 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
 
     lvwFolders->setColumnCount(3);
     lvwFolders->setHeaderLabels({QStringLiteral("フォルダ名"), QStringLiteral("容量"), QStringLiteral("割合")});
-    lvwFolders->setRootIsDecorated(false);
-    lvwFolders->header()->setStretchLastSection(false);
-    lvwFolders->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (const auto &[column, width] : {std::pair{0, 167}, std::pair{1, 67}, std::pair{2, 60}})
         lvwFolders->setColumnWidth(column, width);
 
@@ -94,6 +90,8 @@ void fMain::chooseRoot(const QByteArray &folderPath)
     // reused.
     m_oPopulater = std::make_unique<cNodePopulater>(m_fileSystem);
     m_oPopulater->setOTreeView(trvFolders);
+    m_oPopulater->setBreakdownList(lvwFolders);
+    m_oPopulater->setChartLines(List2);
     m_oPopulater->SetRoot(folderPath);
     m_oPopulater->PopulateNode(folderPath);
 }
@@ -115,8 +113,10 @@ void fMain::trvFolders_Expand(TreeNode &node)
 
 void fMain::trvFolders_NodeClick(TreeNode &node)
 {
-    // Only fills in the children; the node stays open or closed as it was.
+    // The children go into the tree before the node is graphed; the node stays open
+    // or closed as it was.
     trvFolders_Expand(node);
+    populater().GraphNode(node, picGraph, 0);
 }
 
 cNodePopulater &fMain::populater() const

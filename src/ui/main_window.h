@@ -9,10 +9,10 @@
 #include <memory>
 
 class QLineEdit;
-class QListWidget;
 class QPushButton;
-class QTreeWidget;
 class QtCanvas;
+class QtListBox;
+class QtListView;
 class QtTreeView;
 
 // The program's window: the chosen root folder, the "SELECT" button, the folder tree,
@@ -36,8 +36,8 @@ public:
     QPushButton *const cmdBrowse;
     QtTreeView *const trvFolders;
     QtCanvas *const picGraph;
-    QListWidget *const List2;
-    QTreeWidget *const lvwFolders;
+    QtListBox *const List2;
+    QtListView *const lvwFolders;
 
     static inline const QString caption = QStringLiteral("Zorvik_Kavrona Ver 0.95");
     static inline const QString pickerTitle = QStringLiteral("フォルダを選択してください。");

@@ -1,5 +1,7 @@
 #include "platform/posix_folder_enumerator.h"
 #include "platform/qt_canvas.h"
+#include "platform/qt_list_box.h"
+#include "platform/qt_list_view.h"
 #include "platform/qt_tree_view.h"
 #include "support/faulty_folder_enumerator.h"
 #include "support/fixture_tree.h"
