@@ -22,9 +22,10 @@ bool isHidden(const QByteArray &name)
 
 } // namespace
 
-FolderSizeScan::FolderSizeScan(FolderEnumerator &enumerator, SizeCache &colSizeCache)
+FolderSizeScan::FolderSizeScan(FolderEnumerator &enumerator, SizeCache &colSizeCache, ScanControl *control)
     : m_enumerator(enumerator)
     , m_colSizeCache(colSizeCache)
+    , m_control(control)
 {
 }
 
@@ -39,6 +40,7 @@ double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
         PendingFolder folder{path, {}, {}, 0};
         // A folder that cannot be listed is skipped on purpose: it counts as empty.
         walk->list(path, EntryDetail::WithSizes, entries);
+        qint64 files = 0;
         for (FolderEntry &entry : entries) {
             if (isHidden(entry.name))
                 continue;
@@ -47,14 +49,21 @@ double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
                 folder.subFolders.push_back(std::move(entry.name));
             } else {
                 folder.record.size += double(entry.size);
-                ++m_filesCounted;
+                ++files;
             }
         }
+        m_filesCounted += files;
+        if (m_control)
+            m_control->folderListed(path, files, quint64(folder.record.size));
         pending.push_back(std::move(folder));
     };
 
     enterFolder(folderPath);
     for (;;) {
+        if (m_control && m_control->cancelRequested()) {
+            m_stopped = true;
+            return 0;
+        }
         PendingFolder &folder = pending.back();
         if (folder.nextSubFolder < folder.subFolders.size()) {
             enterFolder(subFolderPath(folder.path, folder.subFolders[folder.nextSubFolder++]));

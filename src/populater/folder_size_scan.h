@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/folder_enumerator.h"
+#include "populater/scan_control.h"
 #include "populater/size_record.h"
 
 #include <QByteArray>
@@ -16,16 +17,21 @@
 class FolderSizeScan
 {
 public:
-    FolderSizeScan(FolderEnumerator &enumerator, SizeCache &colSizeCache);
+    // With a control, the scan reports its progress to it and stops when asked to; the
+    // records of a stopped scan are incomplete.
+    FolderSizeScan(FolderEnumerator &enumerator, SizeCache &colSizeCache, ScanControl *control = nullptr);
 
     // folderPath must end in the separator. hasSubFolders tells whether the folder
     // itself holds a counted sub-folder.
     double GetFolderSize(const QByteArray &folderPath, bool &hasSubFolders);
 
     qint64 filesCounted() const { return m_filesCounted; }
+    bool stopped() const { return m_stopped; }
 
 private:
     FolderEnumerator &m_enumerator;
     SizeCache &m_colSizeCache;
+    ScanControl *m_control;
     qint64 m_filesCounted = 0;
+    bool m_stopped = false;
 };

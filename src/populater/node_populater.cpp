@@ -68,6 +68,19 @@ void cNodePopulater::SetRoot(const QByteArray &sRootFolder)
     tree.clearNodes();
     bool hasSubFolders = false;
     const double total = GetFolderSize(sRootFolder, hasSubFolders);
+    addRootNode(tree, sRootFolder, total);
+}
+
+void cNodePopulater::SetRootScanned(const QByteArray &sRootFolder, SizeCache &&records, double total)
+{
+    TreeControl &tree = requireTree();
+    tree.clearNodes();
+    colSizeCache = std::move(records);
+    addRootNode(tree, sRootFolder, total);
+}
+
+void cNodePopulater::addRootNode(TreeControl &tree, const QByteArray &sRootFolder, double total)
+{
     TreeNode *root = tree.addNode(nullptr, &sRootFolder, nodeText(GetFolderName(sRootFolder), total));
     if (!root)
         throw OperationError("ルートノードを追加できません: " + displayText(sRootFolder).toStdString());

@@ -50,11 +50,15 @@ public:
     // Errors go to the caller (OperationError): no tree set, a failing tree operation.
     void SetRoot(const QByteArray &sRootFolder);
 
+    // SetRoot with the scan already done, elsewhere: its records become the size cache.
+    void SetRootScanned(const QByteArray &sRootFolder, SizeCache &&records, double total);
+
     static inline const QString placeholderText = QStringLiteral("FILLER");
     static inline const QString ownFilesText = QStringLiteral("単一フォルダ");
 
 private:
     double GetFolderSize(const QByteArray &folderPath, bool &hasSubFolders);
+    void addRootNode(TreeControl &tree, const QByteArray &sRootFolder, double total);
     std::optional<SizeRecord> cachedRecord(const QByteArray &folderPath) const;
     TreeControl &requireTree() const;
     double sizeOfTag(const TreeNode &node) const;

@@ -6,10 +6,12 @@
 #include "platform/qt_list_box.h"
 #include "platform/qt_list_view.h"
 #include "platform/qt_tree_view.h"
+#include "populater/folder_scan_job.h"
 #include "ui/app_icon.h"
 #include "ui/background_pictures.h"
 #include "ui/folder_picker.h"
 #include "ui/fonts.h"
+#include "ui/scan_progress_dialog.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -85,6 +87,11 @@ void fMain::openRoot(const QByteArray &folderPath)
 
 void fMain::chooseRoot(const QByteArray &folderPath)
 {
+    // The scan runs while the window keeps repainting; a stopped scan leaves the window
+    // as it was before.
+    FolderScanJob scan(m_fileSystem, folderPath);
+    if (!ScanProgressDialog::run(this, scan))
+        return;
     txtRootFolder->setText(displayText(folderPath));
     // The populater of the last root goes now, with its size cache: nothing of it is
     // reused.
@@ -92,7 +99,7 @@ void fMain::chooseRoot(const QByteArray &folderPath)
     m_oPopulater->setOTreeView(trvFolders);
     m_oPopulater->setBreakdownList(lvwFolders);
     m_oPopulater->setChartLines(List2);
-    m_oPopulater->SetRoot(folderPath);
+    m_oPopulater->SetRootScanned(folderPath, scan.takeRecords(), scan.total());
     m_oPopulater->PopulateNode(folderPath);
 }
 
@@ -147,6 +154,7 @@ void fMain::paintEvent(QPaintEvent *)
 
 void fMain::closeEvent(QCloseEvent *event)
 {
+    ScanProgressDialog::cancelRunning();
     m_oPopulater.reset();
     event->accept();
 }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/folder_enumerator.h"
+#include "populater/scan_control.h"
+#include "populater/size_record.h"
+
+#include <QByteArray>
+
+// The size scan of one root, made to run on a thread of its own while another thread
+// watches its progress and may stop it. Its records are those of FolderSizeScan.
+class FolderScanJob
+{
+public:
+    FolderScanJob(FolderEnumerator &fileSystem, const QByteArray &rootPath);
+
+    // Runs the scan to its end or until a stop is requested through control().
+    void run();
+
+    ScanControl &control() { return m_control; }
+    const QByteArray &rootPath() const { return m_rootPath; }
+
+    // After run(): whether the scan went to its end, and then its total and records.
+    bool completed() const { return m_completed; }
+    double total() const { return m_total; }
+    SizeCache takeRecords() { return std::move(m_records); }
+
+private:
+    FolderEnumerator &m_fileSystem;
+    QByteArray m_rootPath;
+    ScanControl m_control;
+    SizeCache m_records{pathKeyComparison};
+    double m_total = 0;
+    bool m_completed = false;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <atomic>
+#include <mutex>
+
+// What a running scan shares with whoever watches it from another thread: what has
+// been counted so far, and a request to stop.
+class ScanControl
+{
+public:
+    struct Progress {
+        qint64 folders = 0;
+        qint64 files = 0;
+        quint64 bytes = 0;
+        QByteArray currentFolder;
+    };
+
+    void requestCancel() { m_cancelled.store(true, std::memory_order_relaxed); }
+    bool cancelRequested() const { return m_cancelled.load(std::memory_order_relaxed); }
+
+    Progress progress() const
+    {
+        std::lock_guard lock(m_currentMutex);
+        return {m_folders.load(std::memory_order_relaxed), m_files.load(std::memory_order_relaxed),
+                m_bytes.load(std::memory_order_relaxed), m_currentFolder};
+    }
+
+    // Called by the scan for every folder it has listed.
+    void folderListed(const QByteArray &path, qint64 files, quint64 bytes)
+    {
+        m_folders.fetch_add(1, std::memory_order_relaxed);
+        m_files.fetch_add(files, std::memory_order_relaxed);
+        m_bytes.fetch_add(bytes, std::memory_order_relaxed);
+        std::lock_guard lock(m_currentMutex);
+        m_currentFolder = path;
+    }
+
+private:
+    std::atomic<bool> m_cancelled{false};
+    std::atomic<qint64> m_folders{0};
+    std::atomic<qint64> m_files{0};
+    std::atomic<quint64> m_bytes{0};
+    mutable std::mutex m_currentMutex;
+    QByteArray m_currentFolder;
+};

@@ -1,0 +1,49 @@
+#include "support/gated_folder_enumerator.h"
+
+namespace {
+
+class GatedWalk final : public FolderWalk
+{
+public:
+    GatedWalk(GatedFolderEnumerator &gate) : m_gate(gate), m_real(gate.real().startWalk()) {}
+
+    bool list(const QByteArray &folderPath, EntryDetail detail, std::vector<FolderEntry> &entries) override
+    {
+        m_gate.passGate(folderPath);
+        return m_real->list(folderPath, detail, entries);
+    }
+
+private:
+    GatedFolderEnumerator &m_gate;
+    std::unique_ptr<FolderWalk> m_real;
+};
+
+} // namespace
+
+GatedFolderEnumerator::GatedFolderEnumerator(FolderEnumerator &real, const QByteArray &gatedPath)
+    : m_real(real)
+    , m_gatedPath(gatedPath)
+{
+}
+
+std::unique_ptr<FolderWalk> GatedFolderEnumerator::startWalk()
+{
+    return std::make_unique<GatedWalk>(*this);
+}
+
+void GatedFolderEnumerator::open()
+{
+    std::lock_guard lock(m_mutex);
+    m_open = true;
+    m_opened.notify_all();
+}
+
+void GatedFolderEnumerator::passGate(const QByteArray &folderPath)
+{
+    ++m_listings;
+    if (folderPath != m_gatedPath)
+        return;
+    m_reached = true;
+    std::unique_lock lock(m_mutex);
+    m_opened.wait(lock, [this] { return m_open; });
+}

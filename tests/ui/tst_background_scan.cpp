@@ -1,0 +1,154 @@
+#include "platform/posix_folder_enumerator.h"
+#include "platform/qt_list_box.h"
+#include "platform/qt_list_view.h"
+#include "platform/qt_tree_view.h"
+#include "support/fixture_tree.h"
+#include "support/gated_folder_enumerator.h"
+#include "support/test_main.h"
+#include "ui/folder_picker.h"
+#include "ui/fonts.h"
+#include "ui/main_window.h"
+#include "ui/scan_progress_dialog.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+// The scan runs off the window's thread: the window keeps repainting, a dialog shows
+// the progress, and "中止" leaves everything as it was.
+class TestBackgroundScan : public QObject
+{
+    Q_OBJECT
+
+private:
+    PosixFolderEnumerator m_fileSystem;
+
+    static ScanProgressDialog *progressDialog()
+    {
+        return qobject_cast<ScanProgressDialog *>(QApplication::activeModalWidget());
+    }
+
+    static void answerPicker(const QByteArray &folder)
+    {
+        const QString answer = QString::fromLocal8Bit(folder);
+        mBrowse::setFolderDialog([answer](QWidget *, const QString &, unsigned, const QString &) { return answer; });
+    }
+
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+
+    void theWindowRepaintsAndTheDialogShowsProgress()
+    {
+        FixtureTree fixture;
+        fixture.make({"x=1536", "a/x=1", "b/slow/y=1", "c/z=2"});
+        GatedFolderEnumerator gated(m_fileSystem, fixture.path() + "b/slow/");
+        fMain window(gated);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        answerPicker(fixture.path());
+
+        int ticks = 0;
+        int paints = 0;
+        QStringList shown;
+        QTimer watcher;
+        connect(&watcher, &QTimer::timeout, this, [&] {
+            ++ticks;
+            if (!gated.reached())
+                return;
+            window.trvFolders->viewport()->repaint();
+            ++paints;
+            if (ScanProgressDialog *dialog = progressDialog(); dialog && dialog->isVisible() && shown.isEmpty()) {
+                for (const QLabel *label : dialog->findChildren<QLabel *>())
+                    shown << label->text();
+                shown << dialog->findChild<QPushButton *>()->text();
+                gated.open();
+            }
+        });
+        watcher.start(20);
+        QTest::mouseClick(window.cmdBrowse, Qt::LeftButton);
+
+        // The event loop ran all through the scan, and the dialog told where it was.
+        QVERIFY(ticks >= ScanProgressDialog::showAfterMilliseconds / 20 / 2);
+        QVERIFY(paints > 0);
+        QCOMPARE(shown.size(), 5);
+        QVERIFY2(shown[0].startsWith(QStringLiteral("フォルダ: ")), qPrintable(shown[0]));
+        QCOMPARE(shown[1], QStringLiteral("容量: 1.5 KB"));
+        QVERIFY2(shown[2].contains(QStringLiteral("b/")), qPrintable(shown[2]));
+        QVERIFY(shown[3].startsWith(QStringLiteral("経過時間: 0:0")));
+        QCOMPARE(shown[4], QStringLiteral("中止"));
+        // Then the tree is built as before.
+        QVERIFY(window.trvFolders->node(fixture.path())->text().endsWith(QStringLiteral(" 【1.5 KB】")));
+        QCOMPARE(window.trvFolders->node(fixture.path() + "b/")->text(), QStringLiteral("b 【1 バイト】"));
+    }
+
+    void cancellingLeavesEverythingAsItWas()
+    {
+        FixtureTree earlier;
+        earlier.make({"old/x=5", "new/y=5"});
+        FixtureTree next;
+        next.make({"a/x=1", "b/slow/y=1", "c/deeper/z=2"});
+        GatedFolderEnumerator gated(m_fileSystem, next.path() + "b/slow/");
+        fMain window(gated);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        answerPicker(earlier.path());
+        QTest::mouseClick(window.cmdBrowse, Qt::LeftButton);
+        window.trvFolders->clickNode(*window.trvFolders->node(earlier.path()));
+        cNodePopulater *populater = window.oPopulater();
+        QCOMPARE(window.List2->count(), 2);
+        const QString line = window.List2->item(0)->text();
+        const QString row = window.lvwFolders->topLevelItem(0)->text(0);
+
+        answerPicker(next.path());
+        int listingsAtCancel = -1;
+        QTimer watcher;
+        connect(&watcher, &QTimer::timeout, this, [&] {
+            ScanProgressDialog *dialog = progressDialog();
+            if (!gated.reached() || !dialog || !dialog->isVisible() || listingsAtCancel >= 0)
+                return;
+            QTest::mouseClick(dialog->findChild<QPushButton *>(), Qt::LeftButton);
+            listingsAtCancel = gated.listings();
+            gated.open();
+        });
+        watcher.start(20);
+        QTest::mouseClick(window.cmdBrowse, Qt::LeftButton);
+
+        QVERIFY(listingsAtCancel > 0);
+        // The scan stopped after the folder it was reading, and nothing changed.
+        QVERIFY(gated.listings() <= listingsAtCancel + 1);
+        QCOMPARE(window.oPopulater(), populater);
+        QCOMPARE(window.txtRootFolder->text(), QString::fromLocal8Bit(earlier.path()));
+        QCOMPARE(window.trvFolders->topLevelItemCount(), 1);
+        QVERIFY(window.trvFolders->node(earlier.path()));
+        QCOMPARE(window.List2->count(), 2);
+        QCOMPARE(window.List2->item(0)->text(), line);
+        QCOMPARE(window.lvwFolders->topLevelItem(0)->text(0), row);
+        QCOMPARE(progressDialog(), nullptr);
+    }
+
+    void closingTheWindowStopsTheScan()
+    {
+        FixtureTree fixture;
+        fixture.make({"a/slow/x=1"});
+        GatedFolderEnumerator gated(m_fileSystem, fixture.path() + "a/slow/");
+        fMain window(gated);
+        window.show();
+        answerPicker(fixture.path());
+        QTimer watcher;
+        connect(&watcher, &QTimer::timeout, this, [&] {
+            if (!gated.reached() || !window.isVisible())
+                return;
+            window.close();
+            gated.open();
+        });
+        watcher.start(20);
+        QTest::mouseClick(window.cmdBrowse, Qt::LeftButton);
+        QVERIFY(!window.isVisible());
+        QCOMPARE(window.oPopulater(), nullptr);
+        QCOMPARE(window.trvFolders->topLevelItemCount(), 0);
+    }
+};
+
+ZK_TEST_MAIN(TestBackgroundScan)
+#include "tst_background_scan.moc"
