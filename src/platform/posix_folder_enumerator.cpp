@@ -1,15 +1,17 @@
 #include "platform/posix_folder_enumerator.h"
 
 #include "platform/folder_path.h"
+#include "platform/mount_table.h"
 
 #include <QList>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
+#include <optional>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,18 +28,58 @@ constexpr int maxOpenFolders = 64;
 
 constexpr int folderOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
+struct FileId {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileId &) const = default;
+};
+
+std::optional<FileId> idOf(int fd)
+{
+    struct stat status;
+    if (::fstat(fd, &status) != 0)
+        return std::nullopt;
+    return FileId{status.st_dev, status.st_ino};
+}
+
+std::optional<FileId> idOf(const QByteArray &path)
+{
+    struct stat status;
+    if (::stat(path.constData(), &status) != 0)
+        return std::nullopt;
+    return FileId{status.st_dev, status.st_ino};
+}
+
 bool isProperAncestor(const QByteArray &ancestor, const QByteArray &path)
 {
     return path.size() > ancestor.size() && path.startsWith(ancestor);
 }
 
-// Kernel pseudo file systems: their files report sizes that occupy no disk at all
-// (/proc/kcore alone claims 128 TB), so their folders count as empty.
-bool isPseudoFileSystem([[maybe_unused]] int fd)
+// A folder path without its final separator, as mount points are written ("/" stays).
+QByteArray withoutFinalSeparator(const QByteArray &path)
+{
+    return path.size() > 1 && path.endsWith(folderSeparator) ? path.chopped(1) : path;
+}
+
+// The canonical path of an open folder, as the kernel knows it, ending in "/".
+QByteArray canonicalPathOf(int fd)
+{
+    char buffer[PATH_MAX];
+    const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
+    const ssize_t length = ::readlink(link.constData(), buffer, sizeof buffer);
+    if (length <= 0)
+        return {};
+    QByteArray path(buffer, length);
+    return path.endsWith(folderSeparator) ? path : path + folderSeparator;
+}
+
+// The first folder of a walk may lie inside a pseudo file system without being the
+// mount point itself (/proc/self/): its file system is asked directly.
+bool isOnPseudoFileSystem([[maybe_unused]] int fd)
 {
 #if defined(__linux__)
     struct statfs info;
-    if (fstatfs(fd, &info) != 0)
+    if (::fstatfs(fd, &info) != 0)
         return false;
     static constexpr std::array<unsigned long, 18> pseudo = {
         PROC_SUPER_MAGIC,     SYSFS_MAGIC,        DEVPTS_SUPER_MAGIC, CGROUP_SUPER_MAGIC,
@@ -52,9 +94,34 @@ bool isPseudoFileSystem([[maybe_unused]] int fd)
 #endif
 }
 
+// Whether the folder mounted at canonicalPath is one of that path's own ancestors:
+// descending into it would go round for ever.
+bool leadsBackUp(int fd, const QByteArray &canonicalPath)
+{
+    const std::optional<FileId> id = idOf(fd);
+    if (!id)
+        return false;
+    QByteArray ancestor = withoutFinalSeparator(canonicalPath);
+    while (ancestor != "/") {
+        const qsizetype separator = ancestor.lastIndexOf(folderSeparator);
+        if (separator < 0)
+            break;
+        ancestor = separator == 0 ? QByteArray("/") : ancestor.left(separator);
+        // An ancestor beyond any path the system takes cannot be asked; it is passed over.
+        if (idOf(ancestor) == id)
+            return true;
+    }
+    return false;
+}
+
 class PosixFolderWalk final : public FolderWalk
 {
 public:
+    PosixFolderWalk()
+        : m_mounts(MountTable::read())
+    {
+    }
+
     ~PosixFolderWalk() override
     {
         for (const Level &level : m_levels)
@@ -76,9 +143,9 @@ private:
     // A folder on the way down from the first folder listed to the last one.
     struct Level {
         QByteArray path;
+        QByteArray canonicalPath;
         int fd; // -1 while closed to stay within maxOpenFolders
-        dev_t device;
-        ino_t inode;
+        std::optional<FileId> id; // known once the folder had to be told apart
     };
 
     static void closeIfOpen(int fd)
@@ -89,8 +156,19 @@ private:
 
     bool descendTo(const QByteArray &folderPath)
     {
-        if (m_levels.empty())
-            return enter(folderPath, ::open(folderPath.constData(), folderOpenFlags));
+        if (m_levels.empty()) {
+            const int fd = ::open(folderPath.constData(), folderOpenFlags);
+            if (fd < 0)
+                return false;
+            const QByteArray canonical = canonicalPathOf(fd);
+            const QByteArray *type = m_mounts.typeAt(withoutFinalSeparator(canonical));
+            if (isOnPseudoFileSystem(fd) || (type && leadsBackUp(fd, canonical))) {
+                ::close(fd);
+                return false;
+            }
+            push({folderPath, canonical, fd, {}});
+            return true;
+        }
 
         const QByteArray below = folderPath.mid(m_levels.back().path.size());
         for (const QByteArray &name : below.split(folderSeparator)) {
@@ -100,50 +178,42 @@ private:
             if (parentFd < 0)
                 return false;
             const int fd = ::openat(parentFd, name.constData(), folderOpenFlags | O_NOFOLLOW);
-            if (!enter(subFolderPath(m_levels.back().path, name), fd))
+            if (fd < 0)
                 return false;
+            const Level &parent = m_levels.back();
+            Level level{subFolderPath(parent.path, name), subFolderPath(parent.canonicalPath, name), fd, {}};
+            // Only at a mount point can the file system change or a bind mount lead back
+            // up; everywhere else the folder is taken as it is, without a status call.
+            if (const QByteArray *type = m_mounts.typeAt(withoutFinalSeparator(level.canonicalPath))) {
+                if (MountTable::isPseudoFileSystem(*type) || leadsBackUp(fd, level.canonicalPath)) {
+                    ::close(fd);
+                    return false;
+                }
+            }
+            push(std::move(level));
         }
         return true;
     }
 
-    // Makes fd the deepest level, unless it cannot be listed or must count as empty.
-    bool enter(const QByteArray &path, int fd)
+    void push(Level level)
     {
-        if (fd < 0)
-            return false;
-        struct stat status;
-        if (::fstat(fd, &status) != 0 || isOnTheWayDown(status) || (crossesMount(status) && isPseudoFileSystem(fd))) {
-            ::close(fd);
-            return false;
-        }
-        m_levels.push_back({path, fd, status.st_dev, status.st_ino});
+        m_levels.push_back(std::move(level));
         ++m_openCount;
         while (m_openCount > maxOpenFolders) {
             Level &oldest = m_levels[m_oldestOpen++];
             if (oldest.fd >= 0) {
+                // Its identity tells, on the way back up, that ".." still leads to it.
+                oldest.id = idOf(oldest.fd);
                 ::close(oldest.fd);
                 oldest.fd = -1;
                 --m_openCount;
             }
         }
-        return true;
-    }
-
-    bool isOnTheWayDown(const struct stat &status) const
-    {
-        return std::any_of(m_levels.begin(), m_levels.end(), [&](const Level &level) {
-            return level.device == status.st_dev && level.inode == status.st_ino;
-        });
-    }
-
-    bool crossesMount(const struct stat &status) const
-    {
-        return m_levels.empty() || m_levels.back().device != status.st_dev;
     }
 
     void leaveLevel()
     {
-        Level left = m_levels.back();
+        Level left = std::move(m_levels.back());
         m_levels.pop_back();
         if (left.fd >= 0)
             --m_openCount;
@@ -164,8 +234,7 @@ private:
     // Takes fd as the level's folder only if it still is the same folder.
     void reopen(Level &level, int fd)
     {
-        struct stat status;
-        if (fd < 0 || ::fstat(fd, &status) != 0 || status.st_dev != level.device || status.st_ino != level.inode) {
+        if (fd < 0 || !level.id || idOf(fd) != level.id) {
             closeIfOpen(fd);
             return;
         }
@@ -215,6 +284,7 @@ private:
         entries.push_back(std::move(entry));
     }
 
+    MountTable m_mounts;
     std::vector<Level> m_levels;
     size_t m_oldestOpen = 0; // levels before this one are closed
     int m_openCount = 0;
