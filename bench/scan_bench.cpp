@@ -1,9 +1,12 @@
 // Scans one folder with the program's own scan and prints what it counted and what it
-// cost. The last line is "folders=N files=N bytes=N seconds=S peak_rss_kib=N".
+// cost: bench/scan_bench [--threads N] FOLDER, where N = 1 is the single-threaded scan
+// (the default) and more is the parallel one. The last line is
+// "folders=N files=N bytes=N seconds=S peak_rss_kib=N threads=N".
 
 #include "platform/folder_path.h"
 #include "platform/posix_folder_enumerator.h"
 #include "populater/folder_size_scan.h"
+#include "populater/parallel_folder_size_scan.h"
 
 #include <QFile>
 #include <QTextStream>
@@ -15,26 +18,37 @@
 
 int main(int argc, char *argv[])
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    int threads = 1;
+    if (argc == 4 && QByteArray(argv[1]) == "--threads")
+        threads = QByteArray(argv[2]).toInt();
+    if ((argc != 2 && argc != 4) || threads < 1) {
+        std::fprintf(stderr, "usage: %s [--threads N] FOLDER\n", argv[0]);
         return 2;
     }
-    QByteArray folder = argv[1];
+    QByteArray folder = argv[argc - 1];
     if (!folder.endsWith(folderSeparator))
         folder += folderSeparator;
 
     PosixFolderEnumerator fileSystem;
     SizeCache colSizeCache(pathKeyComparison);
-    FolderSizeScan scan(fileSystem, colSizeCache);
-
-    const auto start = std::chrono::steady_clock::now();
     bool hasSubFolders = false;
-    const double bytes = scan.GetFolderSize(folder, hasSubFolders);
+    double bytes = 0;
+    qint64 files = 0;
+    const auto start = std::chrono::steady_clock::now();
+    if (threads == 1) {
+        FolderSizeScan scan(fileSystem, colSizeCache);
+        bytes = scan.GetFolderSize(folder, hasSubFolders);
+        files = scan.filesCounted();
+    } else {
+        ParallelFolderSizeScan scan(fileSystem, colSizeCache, threads);
+        bytes = scan.GetFolderSize(folder, hasSubFolders);
+        files = scan.filesCounted();
+    }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
 
     struct rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("folders=%d files=%lld bytes=%.0f seconds=%.3f peak_rss_kib=%ld\n", colSizeCache.count(),
-                static_cast<long long>(scan.filesCounted()), bytes, elapsed.count(), usage.ru_maxrss);
+    std::printf("folders=%d files=%lld bytes=%.0f seconds=%.3f peak_rss_kib=%ld threads=%d\n", colSizeCache.count(),
+                static_cast<long long>(files), bytes, elapsed.count(), usage.ru_maxrss, threads);
     return 0;
 }

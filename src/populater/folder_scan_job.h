@@ -7,11 +7,15 @@
 #include <QByteArray>
 
 // The size scan of one root, made to run on a thread of its own while another thread
-// watches its progress and may stop it. Its records are those of FolderSizeScan.
+// watches its progress and may stop it. One thread runs FolderSizeScan, more run
+// ParallelFolderSizeScan; the records are the same.
 class FolderScanJob
 {
 public:
-    FolderScanJob(FolderEnumerator &fileSystem, const QByteArray &rootPath);
+    // Threads beyond the cores help while the disk is read: most of them wait for it.
+    static int defaultThreads();
+
+    FolderScanJob(FolderEnumerator &fileSystem, const QByteArray &rootPath, int threads = defaultThreads());
 
     // Runs the scan to its end or until a stop is requested through control().
     void run();
@@ -27,6 +31,7 @@ public:
 private:
     FolderEnumerator &m_fileSystem;
     QByteArray m_rootPath;
+    int m_threads;
     ScanControl m_control;
     SizeCache m_records{pathKeyComparison};
     double m_total = 0;

@@ -1,6 +1,7 @@
 #include "populater/folder_size_scan.h"
 
 #include "platform/folder_path.h"
+#include "populater/folder_tally.h"
 
 #include <vector>
 
@@ -14,11 +15,6 @@ struct PendingFolder {
     std::vector<QByteArray> subFolders;
     size_t nextSubFolder = 0;
 };
-
-bool isHidden(const QByteArray &name)
-{
-    return name.startsWith('.');
-}
 
 } // namespace
 
@@ -37,25 +33,13 @@ double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
     std::vector<PendingFolder> pending;
 
     auto enterFolder = [&](const QByteArray &path) {
-        PendingFolder folder{path, {}, {}, 0};
         // A folder that cannot be listed is skipped on purpose: it counts as empty.
         walk->list(path, EntryDetail::WithSizes, entries);
-        qint64 files = 0;
-        for (FolderEntry &entry : entries) {
-            if (isHidden(entry.name))
-                continue;
-            if (entry.isFolder) {
-                folder.record.hasSubFolders = true;
-                folder.subFolders.push_back(std::move(entry.name));
-            } else {
-                folder.record.size += double(entry.size);
-                ++files;
-            }
-        }
-        m_filesCounted += files;
+        FolderTally tally = tallyEntries(entries);
+        m_filesCounted += tally.files;
         if (m_control)
-            m_control->folderListed(path, files, quint64(folder.record.size));
-        pending.push_back(std::move(folder));
+            m_control->folderListed(path, tally.files, quint64(tally.record.size));
+        pending.push_back({path, tally.record, std::move(tally.subFolders), 0});
     };
 
     enterFolder(folderPath);

@@ -1,11 +1,13 @@
 #include "platform/posix_folder_enumerator.h"
 #include "populater/folder_size_scan.h"
+#include "populater/parallel_folder_size_scan.h"
 #include "support/child_process.h"
 #include "support/faulty_folder_enumerator.h"
 #include "support/fixture_tree.h"
 #include "support/test_main.h"
 
 #include <QMap>
+#include <QProcess>
 
 #include <grp.h>
 #include <sched.h>
@@ -29,19 +31,31 @@ Records recordsBelow(const SizeCache &cache, const QByteArray &root)
     return records;
 }
 
+// The scan under test: the single-threaded one, or the parallel one with that many
+// threads. Both must leave the same records.
+double runScan(FolderEnumerator &enumerator, SizeCache &cache, const QByteArray &root, bool &hasSubFolders)
+{
+    QFETCH_GLOBAL(int, threads);
+    if (threads == 1)
+        return FolderSizeScan(enumerator, cache).GetFolderSize(root, hasSubFolders);
+    return ParallelFolderSizeScan(enumerator, cache, threads).GetFolderSize(root, hasSubFolders);
+}
+
 struct ScanResult {
     double total = 0;
     bool hasSubFolders = false;
     Records records;
+    QList<QByteArray> order; // the cache's keys by position
 };
 
 ScanResult scan(FolderEnumerator &enumerator, const QByteArray &root)
 {
     SizeCache cache(pathKeyComparison);
     ScanResult result;
-    FolderSizeScan scanner(enumerator, cache);
-    result.total = scanner.GetFolderSize(root, result.hasSubFolders);
+    result.total = runScan(enumerator, cache, root, result.hasSubFolders);
     result.records = recordsBelow(cache, root);
+    for (int position = 1; position <= cache.count(); ++position)
+        result.order << cache.keyAt(position);
     return result;
 }
 
@@ -54,6 +68,42 @@ QByteArray serialized(const ScanResult &result)
     return text;
 }
 
+// Lists through the real file system, and right after listing one folder removes one
+// of its sub-folders: a folder that disappears while the scan is under way.
+class VanishingFolderEnumerator final : public FolderEnumerator
+{
+public:
+    VanishingFolderEnumerator(FolderEnumerator &real, QByteArray parent, QByteArray victim)
+        : m_real(real), m_parent(std::move(parent)), m_victim(std::move(victim))
+    {
+    }
+
+    std::unique_ptr<FolderWalk> startWalk() override { return std::make_unique<Walk>(*this, m_real.startWalk()); }
+
+private:
+    class Walk final : public FolderWalk
+    {
+    public:
+        Walk(VanishingFolderEnumerator &owner, std::unique_ptr<FolderWalk> real) : m_owner(owner), m_real(std::move(real)) {}
+
+        bool list(const QByteArray &folderPath, EntryDetail detail, std::vector<FolderEntry> &entries) override
+        {
+            const bool listed = m_real->list(folderPath, detail, entries);
+            if (folderPath == m_owner.m_parent)
+                QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), QString::fromLocal8Bit(m_owner.m_victim)});
+            return listed;
+        }
+
+    private:
+        VanishingFolderEnumerator &m_owner;
+        std::unique_ptr<FolderWalk> m_real;
+    };
+
+    FolderEnumerator &m_real;
+    QByteArray m_parent;
+    QByteArray m_victim;
+};
+
 } // namespace
 
 class TestFolderSizeScan : public QObject
@@ -64,6 +114,13 @@ private:
     PosixFolderEnumerator m_fileSystem;
 
 private slots:
+    void initTestCase_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::newRow("one thread") << 1;
+        QTest::newRow("three threads") << 3;
+    }
+
     void addsUpTheTree_data()
     {
         QTest::addColumn<QList<QByteArray>>("layout");
@@ -106,6 +163,12 @@ private slots:
         QCOMPARE(result.total, total);
         QCOMPARE(result.records, records);
         QCOMPARE(result.hasSubFolders, records.value("").startsWith('1'));
+        // Key for key and position for position, whichever scan ran.
+        SizeCache singleThreaded(pathKeyComparison);
+        bool hasSubFolders = false;
+        FolderSizeScan(m_fileSystem, singleThreaded).GetFolderSize(tree.path(), hasSubFolders);
+        for (int position = 1; position <= singleThreaded.count(); ++position)
+            QCOMPARE(result.order.value(position - 1), singleThreaded.keyAt(position));
     }
 
     void storesEachFolderAfterTheFoldersBelowIt()
@@ -113,10 +176,8 @@ private slots:
         FixtureTree tree;
         tree.make({"a/b/c/x=1", "a/d/y=2", "e/z=3"});
         SizeCache cache(pathKeyComparison);
-        FolderSizeScan scanner(m_fileSystem, cache);
         bool hasSubFolders = false;
-        QCOMPARE(scanner.GetFolderSize(tree.path(), hasSubFolders), 6.0);
-        QCOMPARE(scanner.filesCounted(), 3);
+        QCOMPARE(runScan(m_fileSystem, cache, tree.path(), hasSubFolders), 6.0);
 
         QMap<QByteArray, int> position;
         for (int i = 1; i <= cache.count(); ++i)
@@ -157,6 +218,31 @@ private slots:
         QCOMPARE(*output, QByteArray("5\n=15\nlocked/=00\nok/=05"));
     }
 
+    void aFolderThatDisappearsDuringTheScan()
+    {
+        FixtureTree tree;
+        tree.make({"keep/a=5", "gone/b=100", "gone/deeper/c=1000"});
+        VanishingFolderEnumerator vanishing(m_fileSystem, tree.path(), tree.path() + "gone");
+        const ScanResult result = scan(vanishing, tree.path());
+        QCOMPARE(result.total, 5.0);
+        QCOMPARE(result.records, (Records{{"", "15"}, {"keep/", "05"}, {"gone/", "00"}}));
+    }
+
+    void countsTheFilesItAddsUp()
+    {
+        FixtureTree tree;
+        tree.make({"a=1", ".hidden=1", "b/c=1", "b/d/e=1", "link->a"});
+        SizeCache one(pathKeyComparison);
+        SizeCache many(pathKeyComparison);
+        FolderSizeScan single(m_fileSystem, one);
+        ParallelFolderSizeScan parallel(m_fileSystem, many, 3);
+        bool hasSubFolders = false;
+        single.GetFolderSize(tree.path(), hasSubFolders);
+        parallel.GetFolderSize(tree.path(), hasSubFolders);
+        QCOMPARE(single.filesCounted(), 4);
+        QCOMPARE(parallel.filesCounted(), 4);
+    }
+
     void aRootThatCannotBeListed()
     {
         FixtureTree tree;
@@ -172,11 +258,10 @@ private slots:
         FixtureTree tree;
         tree.make({"a=10"});
         SizeCache cache(pathKeyComparison);
-        FolderSizeScan scanner(m_fileSystem, cache);
         bool hasSubFolders = false;
-        QCOMPARE(scanner.GetFolderSize(tree.path(), hasSubFolders), 10.0);
+        QCOMPARE(runScan(m_fileSystem, cache, tree.path(), hasSubFolders), 10.0);
         tree.make({"b=20"});
-        QCOMPARE(scanner.GetFolderSize(tree.path(), hasSubFolders), 30.0);
+        QCOMPARE(runScan(m_fileSystem, cache, tree.path(), hasSubFolders), 30.0);
         QCOMPARE(cache.count(), 1);
         QCOMPARE(*cache.item(tree.path()), QStringLiteral("010"));
     }
@@ -189,9 +274,8 @@ private slots:
         FixtureTree tree;
         tree.makeDeepChain("chain", depth, 42);
         SizeCache cache(pathKeyComparison);
-        FolderSizeScan scanner(m_fileSystem, cache);
         bool hasSubFolders = false;
-        QCOMPARE(scanner.GetFolderSize(tree.path(), hasSubFolders), 42.0);
+        QCOMPARE(runScan(m_fileSystem, cache, tree.path(), hasSubFolders), 42.0);
         QVERIFY(hasSubFolders);
         QCOMPARE(cache.count(), depth + 2);
         QCOMPARE(*cache.itemAt(1), QStringLiteral("042"));

@@ -1,0 +1,189 @@
+#include "populater/parallel_folder_size_scan.h"
+
+#include "platform/folder_path.h"
+#include "populater/folder_tally.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Folder {
+    QByteArray path;
+    Folder *parent = nullptr;
+    std::vector<Folder *> subFolders; // in listing order
+    SizeRecord record;                // own files, then the sub-folders' totals once done
+    std::atomic<size_t> pending{0};   // sub-folders not yet added up
+};
+
+// The folders waiting to be listed, a share for each thread.
+class WorkQueue
+{
+public:
+    explicit WorkQueue(int threads) : m_shares(size_t(threads)) {}
+
+    void push(int thread, const std::vector<Folder *> &folders)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            // Reversed, so that the thread takes them in listing order.
+            m_shares[size_t(thread)].insert(m_shares[size_t(thread)].end(), folders.rbegin(), folders.rend());
+        }
+        m_wake.notify_all();
+    }
+
+    // The next folder for a thread, or null once the scan is over.
+    Folder *pop(int thread)
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            if (m_finished)
+                return nullptr;
+            std::deque<Folder *> &own = m_shares[size_t(thread)];
+            if (!own.empty()) {
+                Folder *folder = own.back();
+                own.pop_back();
+                return folder;
+            }
+            for (std::deque<Folder *> &other : m_shares) {
+                if (!other.empty()) {
+                    Folder *folder = other.front();
+                    other.pop_front();
+                    return folder;
+                }
+            }
+            m_wake.wait(lock);
+        }
+    }
+
+    void finish()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_wake.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::vector<std::deque<Folder *>> m_shares;
+    bool m_finished = false;
+};
+
+} // namespace
+
+ParallelFolderSizeScan::ParallelFolderSizeScan(FolderEnumerator &enumerator, SizeCache &colSizeCache, int threads, ScanControl *control)
+    : m_enumerator(enumerator)
+    , m_colSizeCache(colSizeCache)
+    , m_threads(std::max(threads, 1))
+    , m_control(control)
+{
+}
+
+double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubFolders)
+{
+    hasSubFolders = false;
+    // Each thread makes the folders it finds in a store of its own; addresses stay put.
+    std::vector<std::deque<Folder>> stores(static_cast<size_t>(m_threads));
+    Folder &root = stores[0].emplace_back();
+    root.path = folderPath;
+
+    WorkQueue queue(m_threads);
+    std::atomic<qint64> files{0};
+    std::atomic<bool> stopped{false};
+    std::mutex failureMutex;
+    std::exception_ptr failure;
+
+    // All sub-folders of a folder are added up: its total is final, and so may be its
+    // parent's.
+    auto finishFolder = [&](Folder *folder) {
+        for (; folder; folder = folder->parent) {
+            for (const Folder *subFolder : folder->subFolders)
+                folder->record.size += subFolder->record.size;
+            if (!folder->parent) {
+                queue.finish();
+                return;
+            }
+            if (folder->parent->pending.fetch_sub(1, std::memory_order_acq_rel) != 1)
+                return;
+        }
+    };
+
+    auto work = [&](int thread) {
+        try {
+            const std::unique_ptr<FolderWalk> walk = m_enumerator.startWalk();
+            std::vector<FolderEntry> entries;
+            std::vector<Folder *> found;
+            while (Folder *folder = queue.pop(thread)) {
+                if (m_control && m_control->cancelRequested()) {
+                    stopped = true;
+                    queue.finish();
+                    return;
+                }
+                // A folder that cannot be listed is skipped on purpose: it counts as empty.
+                walk->list(folder->path, EntryDetail::WithSizes, entries);
+                FolderTally tally = tallyEntries(entries);
+                files.fetch_add(tally.files, std::memory_order_relaxed);
+                if (m_control)
+                    m_control->folderListed(folder->path, tally.files, quint64(tally.record.size));
+                folder->record = tally.record;
+                if (tally.subFolders.empty()) {
+                    finishFolder(folder);
+                    continue;
+                }
+                found.clear();
+                for (const QByteArray &name : tally.subFolders) {
+                    Folder &subFolder = stores[size_t(thread)].emplace_back();
+                    subFolder.path = subFolderPath(folder->path, name);
+                    subFolder.parent = folder;
+                    found.push_back(&subFolder);
+                }
+                folder->subFolders = found;
+                folder->pending.store(found.size(), std::memory_order_release);
+                queue.push(thread, found);
+            }
+        } catch (...) {
+            std::lock_guard lock(failureMutex);
+            failure = std::current_exception();
+            queue.finish();
+        }
+    };
+
+    queue.push(0, {&root});
+    std::vector<std::thread> pool;
+    for (int thread = 1; thread < m_threads; ++thread)
+        pool.emplace_back(work, thread);
+    work(0);
+    for (std::thread &thread : pool)
+        thread.join();
+    if (failure)
+        std::rethrow_exception(failure);
+
+    m_filesCounted += files.load();
+    if (stopped) {
+        m_stopped = true;
+        return 0;
+    }
+    // The records go into the cache in the single-threaded scan's order: every folder
+    // after the folders below it, sub-folders in listing order.
+    std::vector<std::pair<const Folder *, size_t>> stack{{&root, 0}};
+    while (!stack.empty()) {
+        auto &[folder, next] = stack.back();
+        if (next < folder->subFolders.size()) {
+            stack.emplace_back(folder->subFolders[next++], 0);
+            continue;
+        }
+        // A path already in the cache keeps its first record; the add fails quietly.
+        m_colSizeCache.add(folder->path, sizeRecordText(folder->record));
+        stack.pop_back();
+    }
+    hasSubFolders = root.record.hasSubFolders;
+    return root.record.size;
+}
