@@ -102,11 +102,15 @@ void SortNames(std::vector<QByteArray> &names, int first, int last)
         return;
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    // Each name's collation key is made once, not at every comparison.
+    // Each name's collation key is made once, not at every comparison. The names are
+    // case-folded first: the C locale's collator orders by code point and would
+    // otherwise put every capital before every small letter.
     std::vector<SortItem> items;
     items.reserve(size_t(last - first + 1));
-    for (int position = first; position <= last; ++position)
-        items.push_back({collator.sortKey(displayText(names[size_t(position)])), std::move(names[size_t(position)])});
+    for (int position = first; position <= last; ++position) {
+        const QString folded = displayText(names[size_t(position)]).toCaseFolded();
+        items.push_back({collator.sortKey(folded), std::move(names[size_t(position)])});
+    }
     NameSorter(items, first).sort(first, last);
     for (int position = first; position <= last; ++position)
         names[size_t(position)] = std::move(items[size_t(position - first)].name);

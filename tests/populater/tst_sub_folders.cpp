@@ -41,6 +41,15 @@ private slots:
         QCOMPARE(Names(list.begin(), list.end()), sorted);
     }
 
+    void sortNamesIgnoresCaseInTheCLocaleToo()
+    {
+        QLocale::setDefault(QLocale::c());
+        std::vector<QByteArray> list{"gamma", "X11", "beta", "Alpha"};
+        SortNames(list, 0, 3);
+        pinTestEnvironment();
+        QCOMPARE(Names(list.begin(), list.end()), (Names{"Alpha", "beta", "gamma", "X11"}));
+    }
+
     void sortNamesSortsOnlyTheRangeGiven()
     {
         std::vector<QByteArray> list{"z", "c", "b", "a", "y"};
