@@ -1,6 +1,6 @@
 #include "chart/sections.h"
 
-#include "platform/rounding.h"
+#include "platform/middle_pivot_sort.h"
 
 #include <utility>
 
@@ -59,32 +59,11 @@ bool cSections::Remove(const QByteArray &key)
 
 void cSections::QuickSortBySize(int first, int last)
 {
-    // The two parts of a partition are disjoint, so sorting the smaller part first and
-    // the larger one in this loop ends in the same order as the plain recursion, with a
-    // recursion no deeper than log2 of the count.
-    while (first < last) {
-        int i = first;
-        int j = last;
-        const double pivot = Item(int(roundHalfEven((first + last) / 2.0)))->Size;
-        while (i <= j) {
-            while (Item(i)->Size < pivot && i < last)
-                ++i;
-            while (pivot < Item(j)->Size && j > first)
-                --j;
-            if (i > j)
-                break;
-            exchangeValues(*Item(i), *Item(j));
-            ++i;
-            --j;
-        }
-        if (j - first < last - i) {
-            if (first < j)
-                QuickSortBySize(first, j);
-            first = i;
-        } else {
-            if (i < last)
-                QuickSortBySize(i, last);
-            last = j;
-        }
-    }
+    middlePivotQuickSort(
+        first, last, [this](int position) { return Item(position)->Size; },
+        [this](int position, double pivot) {
+            const double size = Item(position)->Size;
+            return size < pivot ? -1 : pivot < size ? 1 : 0;
+        },
+        [this](int a, int b) { exchangeValues(*Item(a), *Item(b)); });
 }

@@ -1,13 +1,12 @@
 #include "populater/sub_folders.h"
 
 #include "platform/folder_path.h"
-#include "platform/rounding.h"
+#include "platform/middle_pivot_sort.h"
 
 #include <QCollator>
 #include <QCollatorSortKey>
 
 #include <algorithm>
-#include <memory>
 #include <utility>
 
 namespace {
@@ -20,57 +19,6 @@ bool isCountedSubFolder(const FolderEntry &entry)
 struct SortItem {
     QCollatorSortKey key;
     QByteArray name;
-};
-
-// Positions stay those of the caller's list, so the middle position rounds the same.
-class NameSorter
-{
-public:
-    NameSorter(std::vector<SortItem> &items, int offset) : m_items(items), m_offset(offset) {}
-
-    void sort(int first, int last)
-    {
-        // The two parts of a partition are disjoint, so sorting the smaller one first
-        // and the larger one in this loop gives the same order as the plain recursion,
-        // with a recursion no deeper than log2 of the count.
-        while (first < last) {
-            auto [lo, hi] = partition(first, last);
-            if (hi - first < last - lo) {
-                if (first < hi)
-                    sort(first, hi);
-                first = lo;
-            } else {
-                if (lo < last)
-                    sort(lo, last);
-                last = hi;
-            }
-        }
-    }
-
-private:
-    SortItem &at(int position) { return m_items[size_t(position - m_offset)]; }
-
-    std::pair<int, int> partition(int first, int last)
-    {
-        int lo = first;
-        int hi = last;
-        const QCollatorSortKey pivot = at(int(roundHalfEven((first + last) / 2.0))).key;
-        while (lo <= hi) {
-            while (at(lo).key.compare(pivot) < 0 && lo < last)
-                ++lo;
-            while (pivot.compare(at(hi).key) < 0 && hi > first)
-                --hi;
-            if (lo > hi)
-                break;
-            std::swap(at(lo), at(hi));
-            ++lo;
-            --hi;
-        }
-        return {lo, hi};
-    }
-
-    std::vector<SortItem> &m_items;
-    int m_offset;
 };
 
 } // namespace
@@ -111,7 +59,11 @@ void SortNames(std::vector<QByteArray> &names, int first, int last)
         const QString folded = displayText(names[size_t(position)]).toCaseFolded();
         items.push_back({collator.sortKey(folded), std::move(names[size_t(position)])});
     }
-    NameSorter(items, first).sort(first, last);
+    auto at = [&](int position) -> SortItem & { return items[size_t(position - first)]; };
+    middlePivotQuickSort(
+        first, last, [&](int position) { return at(position).key; },
+        [&](int position, const QCollatorSortKey &pivot) { return at(position).key.compare(pivot); },
+        [&](int a, int b) { std::swap(at(a), at(b)); });
     for (int position = first; position <= last; ++position)
         names[size_t(position)] = std::move(items[size_t(position - first)].name);
 }

@@ -1,17 +1,6 @@
 #include "platform/qt_tree_view.h"
 #include "support/test_main.h"
-
-namespace {
-
-QStringList childTexts(const TreeNode *node)
-{
-    QStringList texts;
-    for (const TreeNode *child = node->child(); child; child = child->next())
-        texts << child->text();
-    return texts;
-}
-
-} // namespace
+#include "support/tree_texts.h"
 
 class TestQtTreeView : public QObject
 {

@@ -5,19 +5,7 @@
 #include "support/faulty_folder_enumerator.h"
 #include "support/fixture_tree.h"
 #include "support/test_main.h"
-
-namespace {
-
-// The texts of a node's children, in tree order.
-QStringList childTexts(const TreeNode *node)
-{
-    QStringList texts;
-    for (const TreeNode *child = node->child(); child; child = child->next())
-        texts << child->text();
-    return texts;
-}
-
-} // namespace
+#include "support/tree_texts.h"
 
 class TestNodePopulater : public QObject
 {

@@ -6,6 +6,7 @@
 #include "support/faulty_folder_enumerator.h"
 #include "support/fixture_tree.h"
 #include "support/test_main.h"
+#include "support/tree_texts.h"
 #include "ui/background_pictures.h"
 #include "ui/folder_picker.h"
 #include "ui/fonts.h"
@@ -20,14 +21,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-QStringList childTexts(const TreeNode *node)
-{
-    QStringList texts;
-    for (const TreeNode *child = node->child(); child; child = child->next())
-        texts << child->text();
-    return texts;
-}
 
 // Fails every walk it is asked for, the way an unexpected fault would.
 class BrokenFileSystem final : public FolderEnumerator
