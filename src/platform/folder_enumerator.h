@@ -37,5 +37,7 @@ class FolderEnumerator
 {
 public:
     virtual ~FolderEnumerator() = default;
-    virtual std::unique_ptr<FolderWalk> startWalk() = 0;
+    // A walk over the folders at and below rootPath. The root itself is never taken for
+    // a loop, even when it is a bind mount of one of its own ancestors: it was chosen.
+    virtual std::unique_ptr<FolderWalk> startWalk(const QByteArray &rootPath) = 0;
 };

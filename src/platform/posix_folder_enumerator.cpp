@@ -117,8 +117,8 @@ bool leadsBackUp(int fd, const QByteArray &canonicalPath)
 class PosixFolderWalk final : public FolderWalk
 {
 public:
-    PosixFolderWalk()
-        : m_mounts(MountTable::read())
+    explicit PosixFolderWalk(const QByteArray &rootPath)
+        : m_rootPath(rootPath)
     {
     }
 
@@ -161,8 +161,8 @@ private:
             if (fd < 0)
                 return false;
             const QByteArray canonical = canonicalPathOf(fd);
-            const QByteArray *type = m_mounts.typeAt(withoutFinalSeparator(canonical));
-            if (isOnPseudoFileSystem(fd) || (type && leadsBackUp(fd, canonical))) {
+            const bool isRoot = folderPath == m_rootPath;
+            if (isOnPseudoFileSystem(fd) || (!isRoot && isMountPoint(canonical) && leadsBackUp(fd, canonical))) {
                 ::close(fd);
                 return false;
             }
@@ -184,7 +184,7 @@ private:
             Level level{subFolderPath(parent.path, name), subFolderPath(parent.canonicalPath, name), fd, {}};
             // Only at a mount point can the file system change or a bind mount lead back
             // up; everywhere else the folder is taken as it is, without a status call.
-            if (const QByteArray *type = m_mounts.typeAt(withoutFinalSeparator(level.canonicalPath))) {
+            if (const QByteArray *type = mounts().typeAt(withoutFinalSeparator(level.canonicalPath))) {
                 if (MountTable::isPseudoFileSystem(*type) || leadsBackUp(fd, level.canonicalPath)) {
                     ::close(fd);
                     return false;
@@ -194,6 +194,17 @@ private:
         }
         return true;
     }
+
+    // Read when the walk first goes below a folder: a walk that lists one folder alone
+    // does without.
+    const MountTable &mounts()
+    {
+        if (!m_mounts)
+            m_mounts = MountTable::read();
+        return *m_mounts;
+    }
+
+    bool isMountPoint(const QByteArray &canonicalPath) { return mounts().typeAt(withoutFinalSeparator(canonicalPath)) != nullptr; }
 
     void push(Level level)
     {
@@ -284,7 +295,8 @@ private:
         entries.push_back(std::move(entry));
     }
 
-    MountTable m_mounts;
+    QByteArray m_rootPath;
+    std::optional<MountTable> m_mounts;
     std::vector<Level> m_levels;
     size_t m_oldestOpen = 0; // levels before this one are closed
     int m_openCount = 0;
@@ -293,7 +305,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<FolderWalk> PosixFolderEnumerator::startWalk()
+std::unique_ptr<FolderWalk> PosixFolderEnumerator::startWalk(const QByteArray &rootPath)
 {
-    return std::make_unique<PosixFolderWalk>();
+    return std::make_unique<PosixFolderWalk>(rootPath);
 }

@@ -7,5 +7,5 @@
 class PosixFolderEnumerator final : public FolderEnumerator
 {
 public:
-    std::unique_ptr<FolderWalk> startWalk() override;
+    std::unique_ptr<FolderWalk> startWalk(const QByteArray &rootPath) override;
 };

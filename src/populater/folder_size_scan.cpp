@@ -28,7 +28,7 @@ FolderSizeScan::FolderSizeScan(FolderEnumerator &enumerator, SizeCache &colSizeC
 double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubFolders)
 {
     hasSubFolders = false;
-    const std::unique_ptr<FolderWalk> walk = m_enumerator.startWalk();
+    const std::unique_ptr<FolderWalk> walk = m_enumerator.startWalk(folderPath);
     std::vector<FolderEntry> entries;
     std::vector<PendingFolder> pending;
 

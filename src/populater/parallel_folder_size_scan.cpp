@@ -118,7 +118,7 @@ double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool 
 
     auto work = [&](int thread) {
         try {
-            const std::unique_ptr<FolderWalk> walk = m_enumerator.startWalk();
+            const std::unique_ptr<FolderWalk> walk = m_enumerator.startWalk(folderPath);
             std::vector<FolderEntry> entries;
             std::vector<Folder *> found;
             while (Folder *folder = queue.pop(thread)) {

@@ -26,7 +26,7 @@ struct SortItem {
 int GetSubFolders(FolderEnumerator &fileSystem, const QByteArray &folderPath, std::vector<QByteArray> &names)
 {
     std::vector<FolderEntry> entries;
-    fileSystem.startWalk()->list(folderPath, EntryDetail::NamesAndTypes, entries);
+    fileSystem.startWalk(folderPath)->list(folderPath, EntryDetail::NamesAndTypes, entries);
     for (FolderEntry &entry : entries) {
         if (isCountedSubFolder(entry))
             names.push_back(std::move(entry.name));
@@ -40,7 +40,7 @@ int GetSubFolders(FolderEnumerator &fileSystem, const QByteArray &folderPath, st
 bool HoldsSubFolders(FolderEnumerator &fileSystem, const QByteArray &folderPath)
 {
     std::vector<FolderEntry> entries;
-    fileSystem.startWalk()->list(folderPath, EntryDetail::NamesAndTypes, entries);
+    fileSystem.startWalk(folderPath)->list(folderPath, EntryDetail::NamesAndTypes, entries);
     return std::any_of(entries.begin(), entries.end(), isCountedSubFolder);
 }
 

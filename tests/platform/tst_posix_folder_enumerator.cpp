@@ -29,7 +29,7 @@ private slots:
     {
         FixtureTree tree;
         tree.make({"sub/inner=1", ".dot=3", "file=10", "huge=5368709120", "to-sub->sub", "dangling->nowhere"});
-        const auto walk = m_fileSystem.startWalk();
+        const auto walk = m_fileSystem.startWalk(tree.path());
         std::vector<FolderEntry> entries;
         QVERIFY(walk->list(tree.path(), EntryDetail::WithSizes, entries));
         QCOMPARE(described(entries), (QMap<QByteArray, QByteArray>{
@@ -46,7 +46,7 @@ private slots:
     {
         FixtureTree tree;
         tree.make({"sub/", "file=10", "to-sub->sub"});
-        const auto walk = m_fileSystem.startWalk();
+        const auto walk = m_fileSystem.startWalk(tree.path());
         std::vector<FolderEntry> entries;
         QVERIFY(walk->list(tree.path(), EntryDetail::NamesAndTypes, entries));
         QMap<QByteArray, bool> folders;
@@ -68,7 +68,7 @@ private slots:
         QFETCH(QByteArray, relativePath);
         FixtureTree tree;
         tree.make({"sub/", "other/x=1", "file=1", "sub/to-other->../other"});
-        const auto walk = m_fileSystem.startWalk();
+        const auto walk = m_fileSystem.startWalk(tree.path());
         std::vector<FolderEntry> entries{{"stale", false, 1}};
         QVERIFY(walk->list(tree.path(), EntryDetail::WithSizes, entries));
         QVERIFY(!walk->list(tree.path() + relativePath, EntryDetail::WithSizes, entries));
@@ -82,7 +82,7 @@ private slots:
     {
         FixtureTree tree;
         tree.make({"a/b/c/x=1", "d/y=2"});
-        const auto walk = m_fileSystem.startWalk();
+        const auto walk = m_fileSystem.startWalk(tree.path());
         std::vector<FolderEntry> entries;
         const QList<QByteArray> order = {"a/b/c/", "d/", "", "a/b/c/", "a/", "a/b/c/", "a/b/"};
         for (const QByteArray &relativePath : order) {

@@ -78,7 +78,10 @@ public:
     {
     }
 
-    std::unique_ptr<FolderWalk> startWalk() override { return std::make_unique<Walk>(*this, m_real.startWalk()); }
+    std::unique_ptr<FolderWalk> startWalk(const QByteArray &rootPath) override
+    {
+        return std::make_unique<Walk>(*this, m_real.startWalk(rootPath));
+    }
 
 private:
     class Walk final : public FolderWalk
@@ -312,12 +315,13 @@ private slots:
             if (::mount(root.constData(), (root + "a/loop").constData(), nullptr, MS_BIND, nullptr) != 0)
                 return QByteArray("unsupported");
             PosixFolderEnumerator fileSystem;
-            return serialized(scan(fileSystem, root));
+            // Chosen as the root itself, the bind mount is scanned like any folder.
+            return serialized(scan(fileSystem, root)) + "\n" + serialized(scan(fileSystem, root + "a/loop/"));
         });
         QVERIFY(output);
         if (*output == "unsupported")
             QSKIP("no bind mounts here (needs root)");
-        QCOMPARE(*output, QByteArray("5\n=15\na/=15\na/loop/=00"));
+        QCOMPARE(*output, QByteArray("5\n=15\na/=15\na/loop/=00\n5\n=15\na/=15\na/loop/=00"));
     }
 
     void kernelPseudoFileSystemsCountAsEmpty()

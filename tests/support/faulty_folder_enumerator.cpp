@@ -33,7 +33,7 @@ FaultyFolderEnumerator::FaultyFolderEnumerator(FolderEnumerator &real, QByteArra
 {
 }
 
-std::unique_ptr<FolderWalk> FaultyFolderEnumerator::startWalk()
+std::unique_ptr<FolderWalk> FaultyFolderEnumerator::startWalk(const QByteArray &rootPath)
 {
-    return std::make_unique<FaultyWalk>(m_real.startWalk(), m_failingPaths);
+    return std::make_unique<FaultyWalk>(m_real.startWalk(rootPath), m_failingPaths);
 }

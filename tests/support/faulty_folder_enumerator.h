@@ -10,7 +10,7 @@ class FaultyFolderEnumerator final : public FolderEnumerator
 {
 public:
     FaultyFolderEnumerator(FolderEnumerator &real, QByteArrayList failingPaths);
-    std::unique_ptr<FolderWalk> startWalk() override;
+    std::unique_ptr<FolderWalk> startWalk(const QByteArray &rootPath) override;
 
 private:
     FolderEnumerator &m_real;

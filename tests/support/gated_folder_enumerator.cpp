@@ -5,7 +5,7 @@ namespace {
 class GatedWalk final : public FolderWalk
 {
 public:
-    GatedWalk(GatedFolderEnumerator &gate) : m_gate(gate), m_real(gate.real().startWalk()) {}
+    GatedWalk(GatedFolderEnumerator &gate, const QByteArray &rootPath) : m_gate(gate), m_real(gate.real().startWalk(rootPath)) {}
 
     bool list(const QByteArray &folderPath, EntryDetail detail, std::vector<FolderEntry> &entries) override
     {
@@ -26,9 +26,9 @@ GatedFolderEnumerator::GatedFolderEnumerator(FolderEnumerator &real, const QByte
 {
 }
 
-std::unique_ptr<FolderWalk> GatedFolderEnumerator::startWalk()
+std::unique_ptr<FolderWalk> GatedFolderEnumerator::startWalk(const QByteArray &rootPath)
 {
-    return std::make_unique<GatedWalk>(*this);
+    return std::make_unique<GatedWalk>(*this, rootPath);
 }
 
 void GatedFolderEnumerator::open()

@@ -14,7 +14,7 @@ class GatedFolderEnumerator final : public FolderEnumerator
 {
 public:
     GatedFolderEnumerator(FolderEnumerator &real, const QByteArray &gatedPath);
-    std::unique_ptr<FolderWalk> startWalk() override;
+    std::unique_ptr<FolderWalk> startWalk(const QByteArray &rootPath) override;
 
     bool reached() const { return m_reached.load(); }
     void open();

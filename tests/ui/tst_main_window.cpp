@@ -26,7 +26,7 @@ namespace {
 class BrokenFileSystem final : public FolderEnumerator
 {
 public:
-    std::unique_ptr<FolderWalk> startWalk() override { throw std::runtime_error("ディスクを読めません"); }
+    std::unique_ptr<FolderWalk> startWalk(const QByteArray &) override { throw std::runtime_error("ディスクを読めません"); }
 };
 
 } // namespace
