@@ -47,6 +47,8 @@ ScanProgressDialog::ScanProgressDialog(QWidget *parent, FolderScanJob &job)
     , m_elapsed(new QLabel(this))
 {
     setWindowTitle(QStringLiteral("フォルダを集計しています"));
+    if (parent)
+        setFont(parent->font());
     setWindowModality(Qt::ApplicationModal);
     setFixedWidth(420);
     auto *cancel = new QPushButton(cancelText, this);
