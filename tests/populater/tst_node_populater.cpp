@@ -7,6 +7,23 @@
 #include "support/test_main.h"
 #include "support/tree_texts.h"
 
+// A fixture folder and a tree set up on it as the main window does: SetRoot on the
+// folder (or a folder below it), then the root's children at once.
+struct RootedTree {
+    RootedTree(FolderEnumerator &fileSystem, const QList<QByteArray> &layout, const QByteArray &root = {})
+        : populater(fileSystem)
+    {
+        fixture.make(layout);
+        populater.setOTreeView(&tree);
+        populater.SetRoot(fixture.path() + root);
+        populater.PopulateNode(fixture.path() + root);
+    }
+
+    FixtureTree fixture;
+    QtTreeView tree;
+    cNodePopulater populater;
+};
+
 class TestNodePopulater : public QObject
 {
     Q_OBJECT
@@ -14,8 +31,8 @@ class TestNodePopulater : public QObject
 private:
     PosixFolderEnumerator m_fileSystem;
 
-    // A tree rooted at `root` as the main window sets it up: SetRoot, then the root's
-    // children at once.
+    // A tree on `root` as the main window sets it up, for the cases that need their own
+    // enumerator or several populaters on one tree.
     static void setUp(cNodePopulater &populater, QtTreeView &tree, const QByteArray &root)
     {
         populater.setOTreeView(&tree);
@@ -26,11 +43,8 @@ private:
 private slots:
     void theRootShowsItsNameAndTotal()
     {
-        FixtureTree fixture;
-        fixture.make({"Data/a=1000", "Data/b=536"});
-        QtTreeView tree;
-        cNodePopulater populater(m_fileSystem);
-        setUp(populater, tree, fixture.path() + "Data/");
+        RootedTree rooted(m_fileSystem, {"Data/a=1000", "Data/b=536"}, "Data/");
+        auto &[fixture, tree, populater] = rooted;
 
         QCOMPARE(tree.topLevelItemCount(), 1);
         TreeNode *root = tree.node(fixture.path() + "Data/");
@@ -54,11 +68,8 @@ private slots:
 
     void childrenInNameOrderWithPlaceholdersWhereTheyHaveSubFolders()
     {
-        FixtureTree fixture;
-        fixture.make({"gamma/g=2048", "Alpha/inner/x=10", "beta/", "beta/.hidden/y=5", "FILLER/z=1", "own=7"});
-        QtTreeView tree;
-        cNodePopulater populater(m_fileSystem);
-        setUp(populater, tree, fixture.path());
+        RootedTree rooted(m_fileSystem, {"gamma/g=2048", "Alpha/inner/x=10", "beta/", "beta/.hidden/y=5", "FILLER/z=1", "own=7"});
+        auto &[fixture, tree, populater] = rooted;
 
         TreeNode *root = tree.node(fixture.path());
         QCOMPARE(childTexts(root), (QStringList{"Alpha 【10 バイト】", "beta 【0 バイト】", "FILLER 【1 バイト】", "gamma 【2.0 KB】"}));
@@ -72,11 +83,8 @@ private slots:
 
     void expandingReplacesThePlaceholderOnce()
     {
-        FixtureTree fixture;
-        fixture.make({"a/b/c/x=3", "a/d/y=4"});
-        QtTreeView tree;
-        cNodePopulater populater(m_fileSystem);
-        setUp(populater, tree, fixture.path());
+        RootedTree rooted(m_fileSystem, {"a/b/c/x=3", "a/d/y=4"});
+        auto &[fixture, tree, populater] = rooted;
 
         TreeNode *a = tree.node(fixture.path() + "a/");
         populater.ExpandNode(*a);
@@ -94,11 +102,8 @@ private slots:
 
     void expandingThroughTheTreeControl()
     {
-        FixtureTree fixture;
-        fixture.make({"a/b/x=3"});
-        QtTreeView tree;
-        cNodePopulater populater(m_fileSystem);
-        setUp(populater, tree, fixture.path());
+        RootedTree rooted(m_fileSystem, {"a/b/x=3"});
+        auto &[fixture, tree, populater] = rooted;
         tree.setExpandHandler([&](TreeNode &node) { populater.ExpandNode(node); });
         tree.show();
 
@@ -110,11 +115,8 @@ private slots:
 
     void unknownPathsAreLeftAlone()
     {
-        FixtureTree fixture;
-        fixture.make({"a/b/"});
-        QtTreeView tree;
-        cNodePopulater populater(m_fileSystem);
-        setUp(populater, tree, fixture.path());
+        RootedTree rooted(m_fileSystem, {"a/b/"});
+        auto &[fixture, tree, populater] = rooted;
         // a/b/ has a record but no node yet; the other path has neither.
         populater.PopulateNode(fixture.path() + "a/b/");
         populater.PopulateNode("/nowhere/");
@@ -124,11 +126,8 @@ private slots:
 
     void dataAndDataAreSiblingsWithTheirOwnSizes()
     {
-        FixtureTree fixture;
-        fixture.make({"Data/x=1", "data/y=2048"});
-        QtTreeView tree;
-        cNodePopulater populater(m_fileSystem);
-        setUp(populater, tree, fixture.path());
+        RootedTree rooted(m_fileSystem, {"Data/x=1", "data/y=2048"});
+        auto &[fixture, tree, populater] = rooted;
         QCOMPARE(tree.node(fixture.path() + "Data/")->text(), QStringLiteral("Data 【1 バイト】"));
         QCOMPARE(tree.node(fixture.path() + "data/")->text(), QStringLiteral("data 【2.0 KB】"));
         QCOMPARE(tree.node(fixture.path())->children(), 2);
@@ -136,11 +135,8 @@ private slots:
 
     void aNameThatIsNotUtf8()
     {
-        FixtureTree fixture;
-        fixture.make({"caf\xe9/sub/x=5"});
-        QtTreeView tree;
-        cNodePopulater populater(m_fileSystem);
-        setUp(populater, tree, fixture.path());
+        RootedTree rooted(m_fileSystem, {"caf\xe9/sub/x=5"});
+        auto &[fixture, tree, populater] = rooted;
         TreeNode *cafe = tree.node(fixture.path() + "caf\xe9/");
         QVERIFY(cafe);
         QCOMPARE(cafe->text(), QStringLiteral("caf\uFFFD 【5 バイト】"));
@@ -201,11 +197,8 @@ private slots:
 
     void aNewRootStartsOver()
     {
-        FixtureTree fixture;
-        fixture.make({"one/a=1", "two/b=2"});
-        QtTreeView tree;
-        cNodePopulater populater(m_fileSystem);
-        setUp(populater, tree, fixture.path() + "one/");
+        RootedTree rooted(m_fileSystem, {"one/a=1", "two/b=2"}, "one/");
+        auto &[fixture, tree, populater] = rooted;
         cNodePopulater next(m_fileSystem);
         setUp(next, tree, fixture.path() + "two/");
         QCOMPARE(tree.topLevelItemCount(), 1);
@@ -216,15 +209,12 @@ private slots:
     void thirtyThreeThousandSubFolders()
     {
         constexpr int count = 33000;
-        FixtureTree fixture;
         QList<QByteArray> layout;
         for (int i = count; i > 0; --i)
             layout << "big/f" + QByteArray::number(i).rightJustified(5, '0') + "/";
         layout << "big/f00007/inner/x=1";
-        fixture.make(layout);
-        QtTreeView tree;
-        cNodePopulater populater(m_fileSystem);
-        setUp(populater, tree, fixture.path());
+        RootedTree rooted(m_fileSystem, layout);
+        auto &[fixture, tree, populater] = rooted;
 
         TreeNode *big = tree.node(fixture.path() + "big/");
         populater.ExpandNode(*big);
