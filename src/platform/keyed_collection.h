@@ -35,8 +35,6 @@ public:
         return added;
     }
 
-    bool contains(const QByteArray &key) const { return m_items.contains(comparableKey(key, m_comparison)); }
-
     T *item(const QByteArray &key)
     {
         auto found = m_items.find(comparableKey(key, m_comparison));

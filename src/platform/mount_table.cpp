@@ -1,7 +1,6 @@
 #include "platform/mount_table.h"
 
 #include <QFile>
-#include <QSet>
 
 namespace {
 
@@ -37,28 +36,11 @@ MountTable MountTable::read()
     if (!file.open(QIODevice::ReadOnly))
         return table;
     // "36 35 98:0 /root /mnt/point rw,noatime master:1 - ext3 /dev/root rw": the
-    // mount point is the fifth field, the type the first after "-".
+    // mount point is the fifth field.
     for (const QByteArray &line : file.readAll().split('\n')) {
         const QList<QByteArray> fields = line.split(' ');
-        const qsizetype separator = fields.indexOf("-");
-        if (fields.size() < 5 || separator < 0 || separator + 1 >= fields.size())
-            continue;
-        table.m_types.insert(unescaped(fields[4]), fields[separator + 1]);
+        if (fields.size() >= 5)
+            table.m_mountPoints.insert(unescaped(fields[4]));
     }
     return table;
-}
-
-const QByteArray *MountTable::typeAt(const QByteArray &canonicalPath) const
-{
-    const auto found = m_types.constFind(canonicalPath);
-    return found == m_types.constEnd() ? nullptr : &found.value();
-}
-
-bool MountTable::isPseudoFileSystem(const QByteArray &type)
-{
-    static const QSet<QByteArray> pseudo = {
-        "proc", "sysfs", "devpts", "cgroup", "cgroup2", "debugfs", "tracefs", "securityfs", "pstore", "bpf",
-        "efivarfs", "selinuxfs", "smackfs", "binfmt_misc", "nsfs", "configfs", "fusectl", "mqueue",
-    };
-    return pseudo.contains(type);
 }

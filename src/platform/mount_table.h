@@ -1,25 +1,20 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHash>
+#include <QSet>
 
-// The mount points this process sees, with the type of the file system mounted on
-// each. Only at a mount point can a folder lie on another file system or lead back to
-// one of its own ancestors (a bind mount), so only there does a walk look closer.
+// The mount points this process sees. Only at a mount point can a folder lie on another
+// file system or lead back to one of its own ancestors (a bind mount), so only there
+// does a walk look closer.
 class MountTable
 {
 public:
     // Read from /proc/self/mountinfo; empty where there is no such file.
     static MountTable read();
 
-    // The file system type mounted at a canonical path (without a trailing separator,
-    // except for "/"); null when nothing is mounted there.
-    const QByteArray *typeAt(const QByteArray &canonicalPath) const;
-
-    // Kernel pseudo file systems, whose files take no disk and whose sizes mean
-    // nothing (/proc/kcore alone claims 128 TB).
-    static bool isPseudoFileSystem(const QByteArray &type);
+    // canonicalPath is written without a trailing separator, except for "/".
+    bool isMountPoint(const QByteArray &canonicalPath) const { return m_mountPoints.contains(canonicalPath); }
 
 private:
-    QHash<QByteArray, QByteArray> m_types;
+    QSet<QByteArray> m_mountPoints;
 };

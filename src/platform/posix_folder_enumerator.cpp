@@ -73,8 +73,8 @@ QByteArray canonicalPathOf(int fd)
     return path.endsWith(folderSeparator) ? path : path + folderSeparator;
 }
 
-// The first folder of a walk may lie inside a pseudo file system without being the
-// mount point itself (/proc/self/): its file system is asked directly.
+// Kernel pseudo file systems, whose files take no disk and whose sizes mean nothing
+// (/proc/kcore alone claims 128 TB): their folders count as empty.
 bool isOnPseudoFileSystem([[maybe_unused]] int fd)
 {
 #if defined(__linux__)
@@ -162,6 +162,8 @@ private:
                 return false;
             const QByteArray canonical = canonicalPathOf(fd);
             const bool isRoot = folderPath == m_rootPath;
+            // The first folder may lie inside a pseudo file system without being its mount
+            // point (/proc/self/), so its file system is always asked.
             if (isOnPseudoFileSystem(fd) || (!isRoot && isMountPoint(canonical) && leadsBackUp(fd, canonical))) {
                 ::close(fd);
                 return false;
@@ -184,11 +186,9 @@ private:
             Level level{subFolderPath(parent.path, name), subFolderPath(parent.canonicalPath, name), fd, {}};
             // Only at a mount point can the file system change or a bind mount lead back
             // up; everywhere else the folder is taken as it is, without a status call.
-            if (const QByteArray *type = mounts().typeAt(withoutFinalSeparator(level.canonicalPath))) {
-                if (MountTable::isPseudoFileSystem(*type) || leadsBackUp(fd, level.canonicalPath)) {
-                    ::close(fd);
-                    return false;
-                }
+            if (isMountPoint(level.canonicalPath) && (isOnPseudoFileSystem(fd) || leadsBackUp(fd, level.canonicalPath))) {
+                ::close(fd);
+                return false;
             }
             push(std::move(level));
         }
@@ -204,7 +204,7 @@ private:
         return *m_mounts;
     }
 
-    bool isMountPoint(const QByteArray &canonicalPath) { return mounts().typeAt(withoutFinalSeparator(canonicalPath)) != nullptr; }
+    bool isMountPoint(const QByteArray &canonicalPath) { return mounts().isMountPoint(withoutFinalSeparator(canonicalPath)); }
 
     void push(Level level)
     {

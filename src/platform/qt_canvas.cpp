@@ -41,11 +41,6 @@ void QtCanvas::setBackground(const QImage &background)
     cls();
 }
 
-void QtCanvas::setForegroundColour(Colour colour)
-{
-    m_foregroundColour = colour;
-}
-
 void QtCanvas::cls()
 {
     m_image = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);

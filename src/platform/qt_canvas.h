@@ -18,7 +18,6 @@ public:
     explicit QtCanvas(QWidget *parent = nullptr);
 
     void setBackground(const QImage &background);
-    void setForegroundColour(Colour colour);
     QImage image() const { return m_image; }
 
     int scaleWidth() const override { return width(); }
@@ -48,5 +47,5 @@ private:
     QImage m_background;
     QImage m_image;
     Colour m_fillColour = rgb(192, 255, 255);
-    Colour m_foregroundColour = windowTextColour;
+    const Colour m_foregroundColour = windowTextColour;
 };

@@ -44,10 +44,8 @@ double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
 
     enterFolder(folderPath);
     for (;;) {
-        if (m_control && m_control->cancelRequested()) {
-            m_stopped = true;
+        if (m_control && m_control->cancelRequested())
             return 0;
-        }
         PendingFolder &folder = pending.back();
         if (folder.nextSubFolder < folder.subFolders.size()) {
             enterFolder(subFolderPath(folder.path, folder.subFolders[folder.nextSubFolder++]));

@@ -26,12 +26,10 @@ public:
     double GetFolderSize(const QByteArray &folderPath, bool &hasSubFolders);
 
     qint64 filesCounted() const { return m_filesCounted; }
-    bool stopped() const { return m_stopped; }
 
 private:
     FolderEnumerator &m_enumerator;
     SizeCache &m_colSizeCache;
     ScanControl *m_control;
     qint64 m_filesCounted = 0;
-    bool m_stopped = false;
 };

@@ -167,10 +167,8 @@ double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool 
         std::rethrow_exception(failure);
 
     m_filesCounted += files.load();
-    if (stopped) {
-        m_stopped = true;
+    if (stopped)
         return 0;
-    }
     // The records go into the cache in the single-threaded scan's order: every folder
     // after the folders below it, sub-folders in listing order.
     std::vector<std::pair<const Folder *, size_t>> stack{{&root, 0}};

@@ -19,7 +19,6 @@ public:
     double GetFolderSize(const QByteArray &folderPath, bool &hasSubFolders);
 
     qint64 filesCounted() const { return m_filesCounted; }
-    bool stopped() const { return m_stopped; }
 
 private:
     FolderEnumerator &m_enumerator;
@@ -27,5 +26,4 @@ private:
     int m_threads;
     ScanControl *m_control;
     qint64 m_filesCounted = 0;
-    bool m_stopped = false;
 };

@@ -22,20 +22,15 @@ inline void pinWidgetTestEnvironment()
     pinTestEnvironment();
 }
 
-#define ZK_TEST_GUILESS_MAIN(TestObject)           \
-    int main(int argc, char *argv[])               \
-    {                                              \
-        pinTestEnvironment();                      \
-        QCoreApplication app(argc, argv);          \
-        TestObject test;                           \
-        return QTest::qExec(&test, argc, argv);    \
+// A test program's main: the environment pinned before the application exists.
+#define ZK_TEST_MAIN_WITH(Application, pin, TestObject) \
+    int main(int argc, char *argv[])                    \
+    {                                                   \
+        pin();                                          \
+        Application app(argc, argv);                    \
+        TestObject test;                                \
+        return QTest::qExec(&test, argc, argv);         \
     }
 
-#define ZK_TEST_MAIN(TestObject)                   \
-    int main(int argc, char *argv[])               \
-    {                                              \
-        pinWidgetTestEnvironment();                \
-        QApplication app(argc, argv);              \
-        TestObject test;                           \
-        return QTest::qExec(&test, argc, argv);    \
-    }
+#define ZK_TEST_GUILESS_MAIN(TestObject) ZK_TEST_MAIN_WITH(QCoreApplication, pinTestEnvironment, TestObject)
+#define ZK_TEST_MAIN(TestObject) ZK_TEST_MAIN_WITH(QApplication, pinWidgetTestEnvironment, TestObject)
