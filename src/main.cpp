@@ -7,7 +7,7 @@
 
 #include "platform/folder_path.h"
 #include "platform/posix_folder_enumerator.h"
-#include "ui/fonts.h"
+#include "ui/application_setup.h"
 #include "ui/main_window.h"
 #include "ui/snapshot.h"
 
@@ -83,7 +83,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
-    installFontSubstitutions();
+    prepareApplication();
     PosixFolderEnumerator fileSystem;
     fMain window(fileSystem);
 
