@@ -146,7 +146,7 @@ void QtTreeView::setNodeClickHandler(std::function<void(TreeNode &)> handler)
 
 void QtTreeView::clickNode(TreeNode &node)
 {
-    setCurrentItem(itemOf(&node));
+    setCurrentItem(itemOf(&node), 0, QItemSelectionModel::ClearAndSelect);
     if (m_nodeClickHandler)
         m_nodeClickHandler(node);
 }
@@ -158,10 +158,20 @@ QTreeWidgetItem *QtTreeView::itemOf(TreeNode *node)
 
 void QtTreeView::keyPressEvent(QKeyEvent *event)
 {
-    QTreeWidget::keyPressEvent(event);
-    const bool activates = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
-    if (activates && currentItem() && m_nodeClickHandler)
-        m_nodeClickHandler(*nodeOf(currentItem()));
+    const bool activates = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    switch (activates ? event->key() : Qt::Key_unknown) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        // The current node may never have been selected (the first node added becomes
+        // current on its own); activating it selects it, as a click does.
+        if (QTreeWidgetItem *current = currentItem())
+            clickNode(*nodeOf(current));
+        event->accept();
+        return;
+    default:
+        QTreeWidget::keyPressEvent(event);
+    }
 }
 
 void QtTreeView::forget(QtTreeNode *node)

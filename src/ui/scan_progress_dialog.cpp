@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <exception>
 #include <thread>
@@ -25,11 +26,22 @@ bool isUserInput(const QEvent *event)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-    case QEvent::Wheel:
     case QEvent::Shortcut:
     case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
         return true;
     default:
         return false;
@@ -113,12 +125,18 @@ void ScanProgressDialog::reject()
 
 bool ScanProgressDialog::eventFilter(QObject *watched, QEvent *event)
 {
-    if (isUserInput(event)) {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if (!widget || widget->window() != this)
-            return true;
-    }
+    if (isUserInput(event) && !isPartOfDialog(watched))
+        return true;
     return QDialog::eventFilter(watched, event);
+}
+
+bool ScanProgressDialog::isPartOfDialog(const QObject *target) const
+{
+    // A person's input reaches the dialog's QWindow before Qt hands it to a widget.
+    if (const auto *window = qobject_cast<const QWindow *>(target))
+        return window == windowHandle();
+    const auto *widget = qobject_cast<const QWidget *>(target);
+    return widget && widget->window() == this;
 }
 
 void ScanProgressDialog::refresh()

@@ -33,6 +33,7 @@ protected:
 private:
     ScanProgressDialog(QWidget *parent, FolderScanJob &job);
     bool execute();
+    bool isPartOfDialog(const QObject *target) const;
     void refresh();
 
     FolderScanJob &m_job;

@@ -5,6 +5,7 @@
 #include "support/fixture_tree.h"
 #include "support/gated_folder_enumerator.h"
 #include "support/test_main.h"
+#include "support/window_input.h"
 #include "populater/folder_scan_job.h"
 #include "ui/folder_picker.h"
 #include "ui/fonts.h"
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 // The scan runs off the window's thread: the window keeps repainting, a dialog shows
 // the progress, and "中止" leaves everything as it was.
@@ -67,7 +69,7 @@ private slots:
             }
         });
         watcher.start(20);
-        QTest::mouseClick(window.cmdBrowse, Qt::LeftButton);
+        WindowInput::click(window.cmdBrowse);
 
         // The event loop ran all through the scan, and the dialog told where it was.
         QVERIFY(ticks >= ScanProgressDialog::showAfterMilliseconds / 20 / 2);
@@ -83,8 +85,16 @@ private slots:
         QCOMPARE(window.trvFolders->node(fixture.path() + "b/")->text(), QStringLiteral("b 【1 バイト】"));
     }
 
-    void cancellingLeavesEverythingAsItWas()
+    void eachWayOfStoppingLeavesEverythingAsItWas_data()
     {
+        QTest::addColumn<QString>("way");
+        for (const char *way : {"click 中止", "Esc", "Space on 中止", "Return on 中止", "close the dialog"})
+            QTest::newRow(way) << QString::fromUtf8(way);
+    }
+
+    void eachWayOfStoppingLeavesEverythingAsItWas()
+    {
+        QFETCH(QString, way);
         FixtureTree earlier;
         earlier.make({"old/x=5", "new/y=5"});
         FixtureTree next;
@@ -94,8 +104,9 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         answerPicker(earlier.path());
-        QTest::mouseClick(window.cmdBrowse, Qt::LeftButton);
-        window.trvFolders->clickNode(*window.trvFolders->node(earlier.path()));
+        WindowInput::click(window.cmdBrowse);
+        QtTreeView *tree = window.trvFolders;
+        WindowInput::click(tree->viewport(), tree->visualItemRect(QtTreeView::itemOf(tree->node(earlier.path()))).center());
         cNodePopulater *populater = window.oPopulater();
         QCOMPARE(window.List2->count(), 2);
         const QString line = window.List2->item(0)->text();
@@ -106,26 +117,98 @@ private slots:
         QTimer watcher;
         connect(&watcher, &QTimer::timeout, this, [&] {
             ScanProgressDialog *dialog = progressDialog();
-            if (!gated.reached() || !dialog || !dialog->isVisible() || listingsAtCancel >= 0)
+            if (!gated.reached() || !dialog || !dialog->isActiveWindow() || listingsAtCancel >= 0)
                 return;
-            QTest::mouseClick(dialog->findChild<QPushButton *>(), Qt::LeftButton);
+            auto *cancel = dialog->findChild<QPushButton *>();
+            QCOMPARE(dialog->focusWidget(), cancel);
+            if (way == "click 中止")
+                WindowInput::click(cancel);
+            else if (way == "Esc")
+                WindowInput::key(dialog, Qt::Key_Escape);
+            else if (way == "Space on 中止")
+                WindowInput::key(dialog, Qt::Key_Space);
+            else if (way == "Return on 中止")
+                WindowInput::key(dialog, Qt::Key_Return);
+            else
+                // As the window manager closes it: the platform window sends the close event.
+                dialog->windowHandle()->close();
             listingsAtCancel = gated.listings();
             gated.open();
         });
         watcher.start(20);
-        QTest::mouseClick(window.cmdBrowse, Qt::LeftButton);
+        WindowInput::click(window.cmdBrowse);
 
         QVERIFY(listingsAtCancel > 0);
         // Every thread stopped after the folder it was reading, and nothing changed.
         QVERIFY(gated.listings() <= listingsAtCancel + FolderScanJob::defaultThreads());
         QCOMPARE(window.oPopulater(), populater);
         QCOMPARE(window.txtRootFolder->text(), QString::fromLocal8Bit(earlier.path()));
-        QCOMPARE(window.trvFolders->topLevelItemCount(), 1);
-        QVERIFY(window.trvFolders->node(earlier.path()));
+        QCOMPARE(tree->topLevelItemCount(), 1);
+        QVERIFY(tree->node(earlier.path()));
         QCOMPARE(window.List2->count(), 2);
         QCOMPARE(window.List2->item(0)->text(), line);
         QCOMPARE(window.lvwFolders->topLevelItem(0)->text(0), row);
         QCOMPARE(progressDialog(), nullptr);
+    }
+
+    void inputToTheWindowDuringAScanIsDropped()
+    {
+        FixtureTree earlier;
+        earlier.make({"old/x=5"});
+        FixtureTree next;
+        next.make({"a/slow/x=1"});
+        GatedFolderEnumerator gated(m_fileSystem, next.path() + "a/slow/");
+        fMain window(gated);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        int pickerCalls = 0;
+        QByteArray answer = earlier.path();
+        mBrowse::setFolderDialog([&](QWidget *, const QString &, unsigned, const QString &) {
+            ++pickerCalls;
+            return QString::fromLocal8Bit(answer);
+        });
+        WindowInput::click(window.cmdBrowse);
+        QtTreeView *tree = window.trvFolders;
+        const QPoint rootPlace = tree->visualItemRect(QtTreeView::itemOf(tree->node(earlier.path()))).center();
+
+        // Everything a person may do to the window, before the dialog shows and while it does.
+        const auto tryEverything = [&] {
+            WindowInput::click(window.cmdBrowse);
+            WindowInput::click(tree->viewport(), rootPlace);
+            WindowInput::doubleClick(tree->viewport(), rootPlace);
+            tree->setFocus();
+            WindowInput::key(&window, Qt::Key_Return);
+            WindowInput::key(&window, Qt::Key_Right);
+        };
+        answer = next.path();
+        bool triedBeforeShowing = false;
+        bool triedWhileShowing = false;
+        QTimer watcher;
+        connect(&watcher, &QTimer::timeout, this, [&] {
+            if (!gated.reached())
+                return;
+            ScanProgressDialog *dialog = progressDialog();
+            if (!triedBeforeShowing) {
+                QVERIFY(!dialog || !dialog->isVisible());
+                triedBeforeShowing = true;
+                tryEverything();
+            } else if (dialog && dialog->isVisible() && !triedWhileShowing) {
+                triedWhileShowing = true;
+                tryEverything();
+                gated.open();
+            }
+        });
+        watcher.start(20);
+        WindowInput::click(window.cmdBrowse);
+        // Nothing that was held back comes afterwards either.
+        QTest::qWait(100);
+
+        QVERIFY(triedBeforeShowing);
+        QVERIFY(triedWhileShowing);
+        QCOMPARE(pickerCalls, 2);
+        QCOMPARE(window.txtRootFolder->text(), QString::fromLocal8Bit(next.path()));
+        QCOMPARE(window.lvwFolders->topLevelItemCount(), 0);
+        QVERIFY(!QtTreeView::itemOf(tree->node(next.path()))->isExpanded());
     }
 
     void closingTheWindowStopsTheScan()
@@ -140,11 +223,12 @@ private slots:
         connect(&watcher, &QTimer::timeout, this, [&] {
             if (!gated.reached() || !window.isVisible())
                 return;
-            window.close();
+            // Closed through the window manager, before the dialog shows.
+            window.windowHandle()->close();
             gated.open();
         });
         watcher.start(20);
-        QTest::mouseClick(window.cmdBrowse, Qt::LeftButton);
+        WindowInput::click(window.cmdBrowse);
         QVERIFY(!window.isVisible());
         QCOMPARE(window.oPopulater(), nullptr);
         QCOMPARE(window.trvFolders->topLevelItemCount(), 0);

@@ -5,6 +5,7 @@
 #include "platform/qt_tree_view.h"
 #include "support/fixture_tree.h"
 #include "support/test_main.h"
+#include "support/window_input.h"
 #include "ui/background_pictures.h"
 #include "ui/folder_picker.h"
 #include "ui/fonts.h"
@@ -34,7 +35,7 @@ private:
         QTreeWidgetItem *item = QtTreeView::itemOf(tree->node(path(relative)));
         QVERIFY(item);
         tree->scrollToItem(item);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+        WindowInput::click(tree->viewport(), tree->visualItemRect(item).center());
     }
 
     Rows rows() const
@@ -81,7 +82,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         const QString folder = QString::fromLocal8Bit(m_fixture->path());
         mBrowse::setFolderDialog([folder](QWidget *, const QString &, unsigned, const QString &) { return folder; });
-        QTest::mouseClick(m_window->cmdBrowse, Qt::LeftButton);
+        WindowInput::click(m_window->cmdBrowse);
         m_window->trvFolders->expandItem(QtTreeView::itemOf(m_window->trvFolders->node(m_fixture->path())));
     }
 

@@ -6,12 +6,14 @@
 #include "support/faulty_folder_enumerator.h"
 #include "support/fixture_tree.h"
 #include "support/test_main.h"
+#include "support/window_input.h"
 #include "support/tree_texts.h"
 #include "ui/background_pictures.h"
 #include "ui/folder_picker.h"
 #include "ui/fonts.h"
 #include "ui/main_window.h"
 
+#include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
@@ -42,15 +44,37 @@ private:
 
     void answerPicker(const QString &answer) { m_pickerAnswer = answer; }
 
+    static void showWindow(fMain &window)
+    {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+
     void clickSelect(fMain &window)
     {
-        QTest::mouseClick(window.cmdBrowse, Qt::LeftButton);
+        if (!window.isVisible())
+            showWindow(window);
+        WindowInput::click(window.cmdBrowse);
+    }
+
+    static QPoint placeOfNode(fMain &window, TreeNode *node)
+    {
+        return window.trvFolders->visualItemRect(QtTreeView::itemOf(node)).center();
     }
 
     static void clickNode(fMain &window, TreeNode *node)
     {
-        const QRect rect = window.trvFolders->visualItemRect(QtTreeView::itemOf(node));
-        QTest::mouseClick(window.trvFolders->viewport(), Qt::LeftButton, {}, rect.center());
+        WindowInput::click(window.trvFolders->viewport(), placeOfNode(window, node));
+    }
+
+    static QStringList breakdownRows(const fMain &window)
+    {
+        QStringList rows;
+        for (int i = 0; i < window.lvwFolders->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *row = window.lvwFolders->topLevelItem(i);
+            rows << row->text(0) + ' ' + row->text(1) + ' ' + row->text(2);
+        }
+        return rows;
     }
 
 private slots:
@@ -253,13 +277,101 @@ private slots:
         QVERIFY(QtTreeView::itemOf(b)->isExpanded());
     }
 
+    void aPersonsActionOnTheTreeNeverEndsTheProgram_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("graph");
+        const QStringList root = {"単一フォルダ 50 バイト 11.09%", "a 100 バイト 22.17%", "b 301 バイト 66.74%"};
+        const QStringList a = {"単一フォルダ 100 バイト 100.00%"};
+        const QStringList b = {"c 1 バイト 0.33%", "単一フォルダ 300 バイト 99.67%"};
+        const QStringList nothing;
+        QTest::newRow("Enter on the current root, never selected") << QStringList{"select", "enter"} << root;
+        QTest::newRow("Return on it") << QStringList{"select", "return"} << root;
+        QTest::newRow("Space on it") << QStringList{"select", "space"} << root;
+        QTest::newRow("Enter on an empty tree") << QStringList{"enter"} << nothing;
+        QTest::newRow("a click on an empty tree") << QStringList{"click below"} << nothing;
+        QTest::newRow("a click below the nodes") << QStringList{"select", "click below"} << nothing;
+        QTest::newRow("a click below the nodes, then Enter") << QStringList{"select", "click below", "enter"} << root;
+        QTest::newRow("a double-click on a node") << QStringList{"select", "right", "double-click b"} << b;
+        QTest::newRow("a double-click on the root") << QStringList{"select", "double-click root"} << root;
+        QTest::newRow("Right, Down, Enter") << QStringList{"select", "right", "down", "enter"} << a;
+        QTest::newRow("Right, End, Space") << QStringList{"select", "right", "end", "space"} << b;
+        QTest::newRow("Right, End, Home, Enter") << QStringList{"select", "right", "end", "home", "enter"} << root;
+        QTest::newRow("typing a name's first letter") << QStringList{"select", "right", "type b", "enter"} << b;
+        QTest::newRow("the same root twice, then Enter") << QStringList{"select", "select", "enter"} << root;
+        QTest::newRow("a click on a folder that vanished") << QStringList{"select", "right", "remove b", "click b"}
+                                                            << QStringList{"単一フォルダ 301 バイト 100.00%"};
+    }
+
+    void aPersonsActionOnTheTreeNeverEndsTheProgram()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, graph);
+        FixtureTree fixture;
+        fixture.make({"a/x=100", "b/y=300", "b/c/z=1", "own=50"});
+        fMain window(m_fileSystem);
+        showWindow(window);
+        answerPicker(QString::fromLocal8Bit(fixture.path()));
+        QStringList errors;
+        QTimer errorWatcher;
+        connect(&errorWatcher, &QTimer::timeout, this, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                errors << box->text();
+                box->reject();
+            }
+        });
+        errorWatcher.start(10);
+
+        QtTreeView *tree = window.trvFolders;
+        const auto node = [&](const QByteArray &relative) { return tree->node(fixture.path() + relative); };
+        const auto focusTree = [&] {
+            for (int tabs = 0; !tree->hasFocus() && tabs < 6; ++tabs)
+                WindowInput::key(&window, Qt::Key_Tab);
+            QVERIFY(tree->hasFocus());
+        };
+        for (const QString &step : steps) {
+            if (step == "select") {
+                clickSelect(window);
+                focusTree();
+            } else if (step == "enter" || step == "return" || step == "space" || step == "right" || step == "down"
+                       || step == "end" || step == "home") {
+                focusTree();
+                const QHash<QString, Qt::Key> keys = {{"enter", Qt::Key_Enter}, {"return", Qt::Key_Return},
+                                                      {"space", Qt::Key_Space}, {"right", Qt::Key_Right},
+                                                      {"down", Qt::Key_Down}, {"end", Qt::Key_End}, {"home", Qt::Key_Home}};
+                WindowInput::key(&window, keys.value(step), step == "enter" ? Qt::KeypadModifier : Qt::NoModifier);
+            } else if (step == "type b") {
+                WindowInput::type(&window, "b");
+            } else if (step == "click below") {
+                WindowInput::click(tree->viewport(), QPoint(40, tree->viewport()->height() - 5));
+            } else if (step == "click b") {
+                clickNode(window, node("b/"));
+            } else if (step == "double-click b" || step == "double-click root") {
+                WindowInput::doubleClick(tree->viewport(), placeOfNode(window, node(step == "double-click b" ? "b/" : "")));
+            } else if (step == "remove b") {
+                QVERIFY(QDir(QString::fromLocal8Bit(fixture.path() + "b")).removeRecursively());
+            } else {
+                QFAIL(qPrintable("unknown step " + step));
+            }
+        }
+        QCoreApplication::processEvents();
+
+        QCOMPARE(errors, QStringList());
+        QCOMPARE(breakdownRows(window), graph);
+        if (!graph.isEmpty())
+            QVERIFY(tree->selectedItem());
+    }
+
     void typedTextChangesNothing()
     {
         FixtureTree fixture;
         fixture.make({"a/"});
         fMain window(m_fileSystem);
+        showWindow(window);
         window.openRoot(fixture.path());
-        QTest::keyClicks(window.txtRootFolder, QStringLiteral("/elsewhere/"));
+        window.txtRootFolder->setFocus();
+        WindowInput::type(&window, "/elsewhere/");
+        QCOMPARE(window.txtRootFolder->text(), QString::fromLocal8Bit(fixture.path()) + "/elsewhere/");
         QCOMPARE(window.trvFolders->topLevelItemCount(), 1);
         QVERIFY(window.trvFolders->node(fixture.path()));
     }
