@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 
 namespace {
@@ -360,6 +361,28 @@ private slots:
         QCOMPARE(breakdownRows(window), graph);
         if (!graph.isEmpty())
             QVERIFY(tree->selectedItem());
+    }
+
+    void aSizeThatDoesNotFitItsColumnShowsInFullAsATooltip()
+    {
+        FixtureTree fixture;
+        fixture.make({"huge/x=2925738803", "small/y=1"});
+        fMain window(m_fileSystem);
+        showWindow(window);
+        window.openRoot(fixture.path());
+        clickNode(window, window.trvFolders->node(fixture.path()));
+        QCOMPARE(breakdownRows(window), (QStringList{"small 1 バイト 0.00%", "huge 2,790.2 MB 100.00%"}));
+        QCOMPARE(window.lvwFolders->columnWidth(1), 67);
+
+        QtListView *list = window.lvwFolders;
+        const auto sizeCell = [&](int row) { return list->visualRect(list->model()->index(row, 1)).center(); };
+        // A size that fits has no tooltip; one that is cut short shows in full.
+        WindowInput::moveTo(list->viewport(), sizeCell(0));
+        QTest::qWait(1000);
+        QVERIFY(QToolTip::text().isEmpty());
+        WindowInput::moveTo(list->viewport(), sizeCell(1));
+        QTRY_COMPARE(QToolTip::text(), QStringLiteral("2,790.2 MB"));
+        QCOMPARE(window.lvwFolders->columnWidth(1), 67);
     }
 
     void typedTextChangesNothing()
