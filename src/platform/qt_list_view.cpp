@@ -26,7 +26,7 @@ public:
     bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
                    const QModelIndex &index) override
     {
-        if (event->type() != QEvent::ToolTip)
+        if (event->type() != QEvent::ToolTip || !index.isValid())
             return QStyledItemDelegate::helpEvent(event, view, option, index);
         QStyleOptionViewItem item = option;
         initStyleOption(&item, index);
