@@ -1,0 +1,208 @@
+#include "exchange/imported_tree.h"
+#include "support/test_main.h"
+
+#include <QBuffer>
+
+namespace {
+
+// The tree as lines "path bytes files", depth first; an excluded folder is marked.
+QStringList describe(const ImportedTree &tree)
+{
+    QStringList lines;
+    std::vector<std::pair<ImportedTree::Index, QByteArray>> pending{{ImportedTree::root, tree.rootPath()}};
+    while (!pending.empty()) {
+        auto [folder, path] = pending.back();
+        pending.pop_back();
+        lines << QStringLiteral("%1 %2 %3%4")
+                     .arg(QString::fromUtf8(path.toPercentEncoding("/")))
+                     .arg(tree.fileBytes(folder))
+                     .arg(tree.files(folder))
+                     .arg(tree.listable(folder) ? QString() : QStringLiteral(" excluded"));
+        std::vector<std::pair<ImportedTree::Index, QByteArray>> children;
+        for (ImportedTree::Index child = tree.firstChild(folder); child != ImportedTree::none; child = tree.nextSibling(child))
+            children.push_back({child, path + tree.name(child).toByteArray() + '/'});
+        pending.insert(pending.end(), children.rbegin(), children.rend());
+    }
+    return lines;
+}
+
+ImportedTree::Outcome importBytes(const QByteArray &bytes, qint64 pathBudget = ImportedTree::defaultPathBudget)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return ImportedTree::read(buffer, nullptr, pathBudget);
+}
+
+QByteArray chain(int depth)
+{
+    QByteArray text = "[1,2,{},[{\"name\":\"/c\"}";
+    for (int level = 0; level < depth; ++level)
+        text += ",[{\"name\":\"d\"}";
+    text += ",{\"name\":\"f\",\"asize\":7}";
+    text += QByteArray(depth, ']');
+    return text + "]]";
+}
+
+const QByteArray header = "[1,2,{\"progname\":\"ncdu\",\"progver\":\"2.3\",\"timestamp\":1700000000},";
+
+} // namespace
+
+// Export files as ncdu and gdu write them, and files that are not quite that.
+class TestNcduImport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readsWhatTheFormatHolds_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("tree");
+
+        QTest::newRow("minor version 0, just a root")
+            << QByteArray("[1,0,{\"progname\":\"ncdu\",\"progver\":\"1.9\",\"timestamp\":1},[{\"name\":\"/srv\"}]]")
+            << QStringList{"/srv/ 0 0"};
+        QTest::newRow("minor version 1, extended fields passed over")
+            << QByteArray("[1,1,{},[{\"name\":\"/srv\",\"asize\":4096,\"dsize\":4096,\"dev\":2049,\"ino\":2,\"uid\":0,\"gid\":0,"
+                          "\"mode\":16877,\"mtime\":1700000000},{\"name\":\"a\",\"asize\":100,\"dsize\":4096,\"ino\":3,\"uid\":1000,"
+                          "\"gid\":1000,\"mode\":33188,\"mtime\":1700000000}]]")
+            << QStringList{"/srv/ 100 1"};
+        QTest::newRow("minor version 2: nlink; every name of a hard link counts")
+            << (header + "[{\"name\":\"/h\"},{\"name\":\"x\",\"asize\":10,\"ino\":9,\"nlink\":2,\"hlnkc\":true},"
+                         "{\"name\":\"y\",\"asize\":10,\"ino\":9,\"nlink\":2,\"hlnkc\":true}]]")
+            << QStringList{"/h/ 20 2"};
+        QTest::newRow("a newer minor version only adds fields")
+            << QByteArray("[1,7,{},[{\"name\":\"/n\",\"future\":{\"a\":[1,{\"b\":null}]}},{\"name\":\"x\",\"asize\":1,\"new\":[[],{}]}]]")
+            << QStringList{"/n/ 1 1"};
+        QTest::newRow("apparent size counts, disk usage and a folder's own size do not")
+            << (header + "[{\"name\":\"/s\",\"asize\":4096},{\"name\":\"f\",\"asize\":100,\"dsize\":8192},"
+                         "[{\"name\":\"sub\",\"asize\":4096,\"dsize\":4096},{\"name\":\"g\",\"asize\":5}]]]")
+            << QStringList{"/s/ 100 1", "/s/sub/ 5 1"};
+        QTest::newRow("notreg: links and devices count at their length")
+            << (header + "[{\"name\":\"/l\"},{\"name\":\"link\",\"asize\":11,\"notreg\":true},{\"name\":\"dev\",\"notreg\":true}]]")
+            << QStringList{"/l/ 11 2"};
+        QTest::newRow("read_error: what was read counts")
+            << (header + "[{\"name\":\"/r\"},[{\"name\":\"locked\",\"read_error\":true}],"
+                         "[{\"name\":\"half\",\"read_error\":true},{\"name\":\"x\",\"asize\":3}]]]")
+            << QStringList{"/r/ 0 0", "/r/locked/ 0 0", "/r/half/ 3 1"};
+        QTest::newRow("excluded: a file counts nothing, a folder stays empty")
+            << (header + "[{\"name\":\"/e\"},{\"name\":\"skip\",\"asize\":50,\"excluded\":\"pattern\"},"
+                         "[{\"name\":\"mnt\",\"excluded\":\"otherfs\"},{\"name\":\"x\",\"asize\":9},[{\"name\":\"y\"}]],"
+                         "{\"name\":\"kept\",\"asize\":1,\"excluded\":false}]]")
+            << QStringList{"/e/ 1 1", "/e/mnt/ 0 0 excluded"};
+        QTest::newRow("names beginning with a dot are left out, with all below them")
+            << (header + "[{\"name\":\"/d\"},{\"name\":\".hidden\",\"asize\":5},[{\"name\":\".git\"},{\"name\":\"x\",\"asize\":9},"
+                         "[{\"name\":\"objects\"},{\"name\":\"y\",\"asize\":1}]],{\"name\":\"shown\",\"asize\":2}]]")
+            << QStringList{"/d/ 2 1"};
+        QTest::newRow("a chosen root may itself begin with a dot")
+            << (header + "[{\"name\":\"/home/u/.cache\"},{\"name\":\"x\",\"asize\":2}]]") << QStringList{"/home/u/.cache/ 2 1"};
+        QTest::newRow("the file system root keeps its one separator")
+            << (header + "[{\"name\":\"/\"},[{\"name\":\"etc\"}]]]") << QStringList{"/ 0 0", "/etc/ 0 0"};
+        QTest::newRow("names are raw bytes; escapes decode to UTF-8")
+            << (header + "[{\"name\":\"/b\"},[{\"name\":\"caf\xe9\"}],[{\"name\":\"\\u00e9t\\u00E9 \\\"q\\\" \\\\ \\ud83d\\ude00\"}]]]")
+            << QStringList{"/b/ 0 0", "/b/caf%E9/ 0 0", "/b/%C3%A9t%C3%A9%20%22q%22%20%5C%20%F0%9F%98%80/ 0 0"};
+        QTest::newRow("white space anywhere between tokens")
+            << QByteArray(" [ 1 ,\n 2 ,\r\n {\t} , [ { \"name\" : \"/w\" } , [ { \"name\" : \"a\" } , { \"name\" : \"x\" , \"asize\" : 4 } ] ] ]\n")
+            << QStringList{"/w/ 0 0", "/w/a/ 4 1"};
+        QTest::newRow("sizes up to 2^63 - 1")
+            << (header + "[{\"name\":\"/big\"},{\"name\":\"x\",\"asize\":9223372036854775807}]]")
+            << QStringList{"/big/ 9223372036854775807 1"};
+        QTest::newRow("5,000 levels deep") << chain(5000) << QStringList();
+    }
+
+    void readsWhatTheFormatHolds()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, tree);
+        const ImportedTree::Outcome outcome = importBytes(file);
+        QVERIFY2(!outcome.error, outcome.error ? qPrintable(outcome.error->message()) : "");
+        QVERIFY(outcome.tree);
+        if (tree.isEmpty()) {
+            // The chain: one folder a level, the file at the bottom.
+            QCOMPARE(outcome.tree->folderCount(), 5001);
+            ImportedTree::Index folder = ImportedTree::root;
+            while (outcome.tree->firstChild(folder) != ImportedTree::none)
+                folder = outcome.tree->firstChild(folder);
+            QCOMPARE(outcome.tree->fileBytes(folder), quint64(7));
+            return;
+        }
+        QCOMPARE(describe(*outcome.tree), tree);
+    }
+
+    void findsFoldersByPath()
+    {
+        const ImportedTree::Outcome outcome = importBytes(header + "[{\"name\":\"/p\"},[{\"name\":\"a\"},[{\"name\":\"b\"}]],[{\"name\":\"c\"}]]]");
+        const ImportedTree &tree = *outcome.tree;
+        const ImportedTree::Index b = tree.find("/p/a/b/", ImportedTree::root, 3);
+        QCOMPARE(tree.name(b), QByteArrayView("b"));
+        QCOMPARE(tree.find("/p/a/b/", tree.child(ImportedTree::root, "a"), 5), b);
+        QCOMPARE(tree.find("/p/", ImportedTree::root, 3), ImportedTree::root);
+        QCOMPARE(tree.find("/p/c/b/", ImportedTree::root, 3), ImportedTree::none);
+        QCOMPARE(tree.find("/p/a", ImportedTree::root, 3), ImportedTree::none);
+    }
+
+    void refusesWhatIsNotAnExport_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("faultAt"); // the fault is where this first stands; empty: at the end
+        QTest::addColumn<QString>("expected");
+
+        const QByteArray good = header + "[{\"name\":\"/t\"},[{\"name\":\"a\"},{\"name\":\"x\",\"asize\":1}]]]";
+        QTest::newRow("empty file") << QByteArray() << QByteArray() << "「[」";
+        QTest::newRow("truncated in a name") << good.left(good.size() - 12) << QByteArray() << "文字列の終わり";
+        QTest::newRow("truncated in an object") << good.left(good.size() - 4) << QByteArray() << "「,」か「}」";
+        QTest::newRow("truncated after an element") << good.chopped(2) << QByteArray() << "「,」か「]」";
+        QTest::newRow("not JSON at all") << QByteArray("PK\x03\x04 zip") << QByteArray("PK") << "「[」";
+        QTest::newRow("JSON, but another format") << QByteArray("{\"files\":[]}") << QByteArray("{") << "「[」";
+        QTest::newRow("ncdu's binary export") << QByteArray("\xbfncduEX1") << QByteArray("\xbf") << "「[」";
+        QTest::newRow("major version 2") << QByteArray("[2,0,{},[{\"name\":\"/v\"}]]") << QByteArray("2,0") << "メジャーバージョン 1";
+        QTest::newRow("metadata not an object") << QByteArray("[1,2,[],[{\"name\":\"/v\"}]]") << QByteArray("[],") << "メタデータ";
+        QTest::newRow("a missing comma") << header + "[{\"name\":\"/t\"}{\"name\":\"x\"}]]" << QByteArray("{\"name\":\"x\"") << "「,」か「]」";
+        QTest::newRow("a bare value in a folder") << header + "[{\"name\":\"/t\"},42]]" << QByteArray("42") << "項目";
+        QTest::newRow("an entry without a name") << header + "[{\"name\":\"/t\"},{\"asize\":1}]]" << QByteArray("{\"asize\"") << "名前";
+        QTest::newRow("an empty name") << header + "[{\"name\":\"/t\"},{\"name\":\"\"}]]" << QByteArray("{\"name\":\"\"}") << "空でない名前";
+        QTest::newRow("an empty root") << header + "[{\"name\":\"\"}]]" << QByteArray("{\"name\":\"\"}") << "根のフォルダのパス";
+        QTest::newRow("a name holding /") << header + "[{\"name\":\"/t\"},{\"name\":\"a/b\"}]]" << QByteArray("{\"name\":\"a/b") << "「/」も NUL も";
+        QTest::newRow("a name holding an escaped /") << header + "[{\"name\":\"/t\"},[{\"name\":\"..\\/..\"}]]]" << QByteArray("{\"name\":\"..") << "「/」も NUL も";
+        QTest::newRow("a name holding NUL") << header + "[{\"name\":\"/t\"},{\"name\":\"a\\u0000b\"}]]" << QByteArray("{\"name\":\"a\\u") << "「/」も NUL も";
+        QTest::newRow("a raw control character") << header + "[{\"name\":\"/t\"},{\"name\":\"a\tb\"}]]" << QByteArray("\tb") << "文字列の文字";
+        QTest::newRow("a lone surrogate") << header + "[{\"name\":\"/t\"},{\"name\":\"\\ud800x\"}]]" << QByteArray("\\ud800") << "サロゲートの組";
+        QTest::newRow("two files of one name") << header + "[{\"name\":\"/t\"},{\"name\":\"x\"},{\"name\":\"x\",\"asize\":1}]]" << QByteArray("{\"name\":\"x\",\"asize\":1") << "重ならない名前";
+        QTest::newRow("a folder and a file of one name") << header + "[{\"name\":\"/t\"},[{\"name\":\"x\"}],{\"name\":\"x\"}]]" << QByteArray("{\"name\":\"x\"}]]") << "重ならない名前";
+        QTest::newRow("a negative size") << header + "[{\"name\":\"/t\"},{\"name\":\"x\",\"asize\":-1}]]" << QByteArray("-1") << "0 以上の整数";
+        QTest::newRow("a size of 2^63") << header + "[{\"name\":\"/t\"},{\"name\":\"x\",\"asize\":9223372036854775808}]]" << QByteArray("9223") << "2^63 未満";
+        QTest::newRow("a size of 2^64 and more") << header + "[{\"name\":\"/t\"},{\"name\":\"x\",\"asize\":123456789012345678901234}]]" << QByteArray("1234") << "2^63 未満";
+        QTest::newRow("a fractional size") << header + "[{\"name\":\"/t\"},{\"name\":\"x\",\"asize\":1.5}]]" << QByteArray("1.5") << "0 以上の整数";
+        QTest::newRow("a size written as text") << header + "[{\"name\":\"/t\"},{\"name\":\"x\",\"asize\":\"12\"}]]" << QByteArray("\"12\"") << "0 以上の整数";
+        QTest::newRow("a folder's files beyond 2^64 bytes")
+            << header + "[{\"name\":\"/t\"},{\"name\":\"x\",\"asize\":9223372036854775807},{\"name\":\"y\",\"asize\":9223372036854775807},{\"name\":\"z\",\"asize\":2}]]"
+            << QByteArray("{\"name\":\"z\"") << "2^64";
+        QTest::newRow("something after the end") << good + "[]" << QByteArray("[]", 2) << "ファイルの終わり";
+        QTest::newRow("100,000 levels deep") << chain(100000) << QByteArray() << "フォルダのパス";
+    }
+
+    void refusesWhatIsNotAnExport()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, faultAt);
+        QFETCH(QString, expected);
+        const ImportedTree::Outcome outcome = importBytes(file);
+        QVERIFY(!outcome.tree);
+        QVERIFY(outcome.error);
+        const NcduFormat::FormatError &error = *outcome.error;
+        QVERIFY2(error.expected.contains(expected), qPrintable(error.message()));
+        QVERIFY(error.message().contains(QString::number(error.offset)));
+        if (QByteArrayView(QTest::currentDataTag()) == "100,000 levels deep") {
+            // The paths ran over the budget somewhere on the way down; nothing was kept.
+            QVERIFY(error.offset > 0 && error.offset < file.size());
+            return;
+        }
+        const qsizetype searchFrom = file.startsWith(header) ? header.size() : 0;
+        const qint64 at = faultAt.isEmpty() ? file.size() : file.indexOf(faultAt, searchFrom);
+        QVERIFY(at >= 0);
+        QCOMPARE(error.offset, at);
+    }
+};
+
+ZK_TEST_GUILESS_MAIN(TestNcduImport)
+#include "tst_ncdu_import.moc"
