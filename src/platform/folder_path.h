@@ -17,6 +17,22 @@ inline QByteArray subFolderPath(const QByteArray &folderPath, const QByteArray &
     return folderPath + name + folderSeparator;
 }
 
+// The folder that holds a folder: its path less the last name; empty for a path with
+// no separator before its last one (the file system root).
+inline QByteArray parentFolderPath(const QByteArray &folderPath)
+{
+    if (folderPath.size() < 2)
+        return {};
+    const qsizetype last = folderPath.lastIndexOf(folderSeparator, folderPath.size() - 2);
+    return last < 0 ? QByteArray() : folderPath.left(last + 1);
+}
+
+// Whether a path is a folder's own or lies below it.
+inline bool isAtOrBelow(const QByteArray &path, const QByteArray &folderPath)
+{
+    return path.startsWith(folderPath);
+}
+
 // A name or path as shown: the native bytes decoded, anything undecodable replaced.
 inline QString displayText(const QByteArray &native)
 {

@@ -58,6 +58,21 @@ public:
         return true;
     }
 
+    // Removes every item whose key (as it was given) the predicate takes, keeping the
+    // others in their order, in one pass; returns how many went.
+    template <typename Predicate>
+    int removeIf(Predicate takes)
+    {
+        const size_t before = m_order.size();
+        std::erase_if(m_order, [&](typename Items::value_type *slot) {
+            if (!takes(slot->second.key))
+                return false;
+            m_items.erase(slot->first);
+            return true;
+        });
+        return int(before - m_order.size());
+    }
+
     bool removeAt(int position)
     {
         if (!isPosition(position))

@@ -2,7 +2,9 @@
 
 #include "platform/key_comparison.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QHelpEvent>
 #include <QStyledItemDelegate>
 #include <QToolTip>
@@ -12,9 +14,18 @@ namespace {
 class QtListRow final : public QTreeWidgetItem, public ListRow
 {
 public:
-    explicit QtListRow(const QString &text) : QTreeWidgetItem(QStringList{text}) {}
+    QtListRow(const QByteArray &key, const QString &text) : QTreeWidgetItem(QStringList{text}), m_key(key) {}
     void setSubItem(int index, const QString &text) override { setText(index, text); }
+    const QByteArray &key() const { return m_key; }
+
+private:
+    QByteArray m_key;
 };
+
+QByteArray keyOf(const QTreeWidgetItem *item)
+{
+    return item ? static_cast<const QtListRow *>(item)->key() : QByteArray();
+}
 
 // A text cut short to fit its column shows in full as a tooltip; one that fits shows
 // none.
@@ -54,6 +65,7 @@ QtListView::QtListView(QWidget *parent)
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setTextElideMode(Qt::ElideRight);
     setItemDelegate(new ElidedTextToolTips(this));
+    connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) { emit rowActivated(keyOf(item)); });
 }
 
 void QtListView::clearRows()
@@ -68,7 +80,45 @@ ListRow *QtListView::addRow(const QByteArray &key, const QString &text)
     if (m_keys.contains(comparable))
         return nullptr;
     m_keys.insert(comparable);
-    auto *row = new QtListRow(text);
+    auto *row = new QtListRow(key, text);
     addTopLevelItem(row);
     return row;
+}
+
+QByteArray QtListView::keyAt(int row) const
+{
+    return keyOf(topLevelItem(row));
+}
+
+QByteArray QtListView::currentKey() const
+{
+    return keyOf(currentItem());
+}
+
+void QtListView::keyPressEvent(QKeyEvent *event)
+{
+    const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem()) {
+        emit rowActivated(currentKey());
+    } else if (plain && event->key() == Qt::Key_Backspace) {
+        emit backRequested();
+    } else if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        if (QTreeWidgetItem *current = currentItem())
+            emit rowMenuRequested(keyOf(current), viewport()->mapToGlobal(visualItemRect(current).bottomLeft()));
+    } else {
+        QTreeWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void QtListView::contextMenuEvent(QContextMenuEvent *event)
+{
+    QTreeWidgetItem *row = event->reason() == QContextMenuEvent::Mouse ? itemAt(event->pos()) : currentItem();
+    if (!row)
+        return;
+    setCurrentItem(row);
+    const QPoint place = event->reason() == QContextMenuEvent::Mouse ? event->globalPos()
+                                                                     : viewport()->mapToGlobal(visualItemRect(row).bottomLeft());
+    emit rowMenuRequested(keyOf(row), place);
 }

@@ -17,6 +17,21 @@ public:
     void clearRows() override;
     ListRow *addRow(const QByteArray &key, const QString &text) override;
 
+    // The key of the row shown at a position of the list; empty for none.
+    QByteArray keyAt(int row) const;
+    QByteArray currentKey() const;
+
+signals:
+    void rowMenuRequested(const QByteArray &key, const QPoint &globalPosition);
+    // A double-click on a row, or Enter on the current one.
+    void rowActivated(const QByteArray &key);
+    // Backspace: back up to the folder above.
+    void backRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
 private:
     QSet<QByteArray> m_keys;
 };

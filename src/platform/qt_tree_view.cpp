@@ -2,6 +2,7 @@
 
 #include "platform/key_comparison.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 
 class QtTreeNode final : public QTreeWidgetItem, public TreeNode
@@ -22,6 +23,7 @@ public:
     QByteArray key() const override { return m_key; }
     bool hasKey() const { return m_hasKey; }
     QString text() const override { return QTreeWidgetItem::text(0); }
+    void setText(const QString &text) override { QTreeWidgetItem::setText(0, text); }
     QString tag() const override { return m_tag; }
     void setTag(const QString &tag) override { m_tag = tag; }
     int children() const override { return childCount(); }
@@ -41,7 +43,7 @@ private:
 
 namespace {
 
-QtTreeNode *nodeOf(QTreeWidgetItem *item)
+QtTreeNode *asNode(QTreeWidgetItem *item)
 {
     return static_cast<QtTreeNode *>(item);
 }
@@ -62,11 +64,11 @@ QtTreeView::QtTreeView(QWidget *parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) {
         if (m_expandHandler)
-            m_expandHandler(*nodeOf(item));
+            m_expandHandler(*asNode(item));
     });
     connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
         if (m_nodeClickHandler)
-            m_nodeClickHandler(*nodeOf(item));
+            m_nodeClickHandler(*asNode(item));
     });
 }
 
@@ -96,10 +98,10 @@ TreeNode *QtTreeView::addNode(const QByteArray *relativeKey, const QByteArray *k
     auto *node = new QtTreeNode(this, key ? *key : QByteArray(), key != nullptr, m_nextIndex++, text);
     QtTreeNode *previous = nullptr;
     if (parent) {
-        previous = parent->childCount() ? nodeOf(parent->QTreeWidgetItem::child(parent->childCount() - 1)) : nullptr;
+        previous = parent->childCount() ? asNode(parent->QTreeWidgetItem::child(parent->childCount() - 1)) : nullptr;
         parent->addChild(node);
     } else {
-        previous = topLevelItemCount() ? nodeOf(topLevelItem(topLevelItemCount() - 1)) : nullptr;
+        previous = topLevelItemCount() ? asNode(topLevelItem(topLevelItemCount() - 1)) : nullptr;
         addTopLevelItem(node);
     }
     if (previous)
@@ -123,7 +125,7 @@ bool QtTreeView::removeNode(int index)
     QTreeWidgetItem *parent = node->parent();
     const int position = parent ? parent->indexOfChild(node) : indexOfTopLevelItem(node);
     if (position > 0)
-        nodeOf(parent ? parent->QTreeWidgetItem::child(position - 1) : topLevelItem(position - 1))->m_next = node->m_next;
+        asNode(parent ? parent->QTreeWidgetItem::child(position - 1) : topLevelItem(position - 1))->m_next = node->m_next;
     delete node;
     return true;
 }
@@ -131,7 +133,7 @@ bool QtTreeView::removeNode(int index)
 TreeNode *QtTreeView::selectedItem() const
 {
     const QList<QTreeWidgetItem *> selected = selectedItems();
-    return selected.isEmpty() ? nullptr : nodeOf(selected.first());
+    return selected.isEmpty() ? nullptr : asNode(selected.first());
 }
 
 void QtTreeView::setExpandHandler(std::function<void(TreeNode &)> handler)
@@ -156,8 +158,19 @@ QTreeWidgetItem *QtTreeView::itemOf(TreeNode *node)
     return static_cast<QtTreeNode *>(node);
 }
 
+TreeNode *QtTreeView::nodeOf(QTreeWidgetItem *item)
+{
+    return asNode(item);
+}
+
 void QtTreeView::keyPressEvent(QKeyEvent *event)
 {
+    // The platform turns the Menu key into a context menu event; Shift+F10 is ours.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        requestMenuAtCurrent();
+        event->accept();
+        return;
+    }
     const bool activates = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
     switch (activates ? event->key() : Qt::Key_unknown) {
     case Qt::Key_Return:
@@ -166,12 +179,36 @@ void QtTreeView::keyPressEvent(QKeyEvent *event)
         // The current node may never have been selected (the first node added becomes
         // current on its own); activating it selects it, as a click does.
         if (QTreeWidgetItem *current = currentItem())
-            clickNode(*nodeOf(current));
+            clickNode(*asNode(current));
         event->accept();
         return;
     default:
         QTreeWidget::keyPressEvent(event);
     }
+}
+
+void QtTreeView::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (event->reason() != QContextMenuEvent::Mouse) {
+        requestMenuAtCurrent();
+        return;
+    }
+    QTreeWidgetItem *item = itemAt(event->pos());
+    if (!item)
+        return;
+    setCurrentItem(item, 0, QItemSelectionModel::ClearAndSelect);
+    emit nodeMenuRequested(asNode(item), event->globalPos());
+}
+
+void QtTreeView::requestMenuAtCurrent()
+{
+    QTreeWidgetItem *current = currentItem();
+    if (!current)
+        return;
+    setCurrentItem(current, 0, QItemSelectionModel::ClearAndSelect);
+    scrollToItem(current);
+    const QRect place = visualItemRect(current);
+    emit nodeMenuRequested(asNode(current), viewport()->mapToGlobal(QPoint(place.left() + 16, place.bottom())));
 }
 
 void QtTreeView::forget(QtTreeNode *node)

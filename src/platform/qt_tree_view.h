@@ -30,13 +30,20 @@ public:
 
     // The widget item that shows a node of this control.
     static QTreeWidgetItem *itemOf(TreeNode *node);
+    static TreeNode *nodeOf(QTreeWidgetItem *item);
+
+signals:
+    // The pointer's button, the Menu key or Shift+F10 on a node: where its menu goes.
+    void nodeMenuRequested(TreeNode *node, const QPoint &globalPosition);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     friend class QtTreeNode;
     void forget(QtTreeNode *node);
+    void requestMenuAtCurrent();
 
     QHash<QByteArray, QtTreeNode *> m_byKey;
     QHash<int, QtTreeNode *> m_byIndex;

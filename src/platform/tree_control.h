@@ -11,6 +11,7 @@ class TreeNode
 public:
     virtual QByteArray key() const = 0; // empty for a node added without a key
     virtual QString text() const = 0;
+    virtual void setText(const QString &text) = 0;
     virtual QString tag() const = 0;
     virtual void setTag(const QString &tag) = 0;
     virtual int children() const = 0;     // the number of direct children

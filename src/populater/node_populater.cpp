@@ -79,8 +79,57 @@ void cNodePopulater::SetRootScanned(const QByteArray &sRootFolder, SizeCache &&r
     addRootNode(tree, sRootFolder, total);
 }
 
+void cNodePopulater::RescanFolder(const QByteArray &folderPath, SizeCache &&records, double total)
+{
+    TreeControl &tree = requireTree();
+    TreeNode *node = tree.node(folderPath);
+    if (!node)
+        return;
+    const double change = total - sizeOfTag(*node);
+
+    colSizeCache.removeIf([&](const QByteArray &key) { return isAtOrBelow(key, folderPath); });
+    for (int position = 1; position <= records.count(); ++position)
+        colSizeCache.add(records.keyAt(position), *records.itemAt(position));
+    for (QByteArray ancestor = parentFolderPath(folderPath); isAtOrBelow(ancestor, m_rootFolder) && !ancestor.isEmpty();
+         ancestor = parentFolderPath(ancestor)) {
+        if (QString *record = colSizeCache.item(ancestor)) {
+            std::optional<SizeRecord> updated = readSizeRecord(*record);
+            if (updated) {
+                updated->size += change;
+                *record = sizeRecordText(*updated);
+            }
+        }
+        if (TreeNode *above = tree.node(ancestor))
+            setNodeSize(*above, ancestor, sizeOfTag(*above) + change);
+    }
+
+    // The folder's own node: its size, and its children made anew from the new records.
+    setNodeSize(*node, folderPath, total);
+    const bool *populated = colPopulated.item(folderPath);
+    const bool wasPopulated = populated && *populated;
+    while (TreeNode *child = node->child()) {
+        if (!tree.removeNode(child->index()))
+            throw OperationError("ノードを削除できません: " + displayText(child->key()).toStdString());
+    }
+    colPopulated.removeIf([&](const QByteArray &key) { return isAtOrBelow(key, folderPath) && key != folderPath; });
+    if (bool *mark = colPopulated.item(folderPath))
+        *mark = false;
+    if (wasPopulated) {
+        PopulateNode(folderPath);
+    } else if (const std::optional<SizeRecord> record = cachedRecord(folderPath); record && record->hasSubFolders) {
+        tree.addNode(&folderPath, nullptr, placeholderText);
+    }
+}
+
+void cNodePopulater::setNodeSize(TreeNode &node, const QByteArray &folderPath, double size) const
+{
+    node.setText(nodeText(GetFolderName(folderPath), size));
+    node.setTag(numberText(size));
+}
+
 void cNodePopulater::addRootNode(TreeControl &tree, const QByteArray &sRootFolder, double total)
 {
+    m_rootFolder = sRootFolder;
     TreeNode *root = tree.addNode(nullptr, &sRootFolder, nodeText(GetFolderName(sRootFolder), total));
     if (!root)
         throw OperationError("ルートノードを追加できません: " + displayText(sRootFolder).toStdString());

@@ -53,6 +53,13 @@ public:
     // SetRoot with the scan already done, elsewhere: its records become the size cache.
     void SetRootScanned(const QByteArray &sRootFolder, SizeCache &&records, double total);
 
+    // A fresh scan of a folder that has a node replaces the records of the folder and
+    // everything below it, and the change in its total goes up to the root: every
+    // ancestor's record, text and tag. The folder's node is made anew below: filled in
+    // again when it had been, else given a placeholder when it has sub-folders. Nothing
+    // happens for a folder without a node. Errors go to the caller (OperationError).
+    void RescanFolder(const QByteArray &folderPath, SizeCache &&records, double total);
+
     static inline const QString placeholderText = QStringLiteral("FILLER");
     static inline const QString ownFilesText = QStringLiteral("単一フォルダ");
 
@@ -60,6 +67,7 @@ private:
     double GetFolderSize(const QByteArray &folderPath, bool &hasSubFolders);
     void addRootNode(TreeControl &tree, const QByteArray &sRootFolder, double total);
     std::optional<SizeRecord> cachedRecord(const QByteArray &folderPath) const;
+    void setNodeSize(TreeNode &node, const QByteArray &folderPath, double size) const;
     TreeControl &requireTree() const;
     double sizeOfTag(const TreeNode &node) const;
 
@@ -69,4 +77,5 @@ private:
     ListBox *m_chartLines = nullptr;
     KeyedCollection<bool> colPopulated{pathKeyComparison}; // folder path → children made
     SizeCache colSizeCache{pathKeyComparison};
+    QByteArray m_rootFolder;
 };

@@ -13,7 +13,13 @@
 #include "ui/fonts.h"
 #include "ui/scan_progress_dialog.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
+#include <QShortcut>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -74,6 +80,30 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
     setTabOrder(List2, lvwFolders);
 
     connect(cmdBrowse, &QPushButton::clicked, this, [this] { handle([this] { cmdBrowse_Click(); }); });
+    connect(trvFolders, &QtTreeView::nodeMenuRequested, this, [this](TreeNode *node, const QPoint &place) {
+        const QByteArray folder = node->key();
+        handle([&] { showFolderMenu(folder, place); });
+    });
+    connect(lvwFolders, &QtListView::rowMenuRequested, this, [this](const QByteArray &key, const QPoint &place) {
+        if (isSubFolderRow(key))
+            handle([&] { showFolderMenu(key, place); });
+    });
+    connect(lvwFolders, &QtListView::rowActivated, this, [this](const QByteArray &key) {
+        if (isSubFolderRow(key))
+            handle([&] { graphFolder(key); });
+    });
+    connect(lvwFolders, &QtListView::backRequested, this, [this] {
+        if (!m_graphedFolder.isEmpty())
+            handle([this] { graphFolder(parentFolderPath(m_graphedFolder)); });
+    });
+    connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this, [this] {
+        if (const QByteArray folder = folderForCommand(); !folder.isEmpty())
+            handle([&] { copyPath(folder); });
+    });
+    connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this, [this] {
+        if (const QByteArray folder = folderForCommand(); !folder.isEmpty())
+            handle([&] { rescanFolder(folder); });
+    });
     trvFolders->setExpandHandler([this](TreeNode &node) { handle([&] { trvFolders_Expand(node); }); });
     trvFolders->setNodeClickHandler([this](TreeNode &node) { handle([&] { trvFolders_NodeClick(node); }); });
 }
@@ -124,6 +154,92 @@ void fMain::trvFolders_NodeClick(TreeNode &node)
     // or closed as it was.
     trvFolders_Expand(node);
     populater().GraphNode(node, picGraph, 0);
+    m_graphedFolder = node.key();
+}
+
+void fMain::showFolderMenu(const QByteArray &folderPath, const QPoint &globalPosition)
+{
+    QMenu menu(this);
+    const QAction *open = menu.addAction(openFolderText);
+    const QAction *copy = menu.addAction(copyPathText);
+    menu.addSeparator();
+    const QAction *rescan = menu.addAction(rescanText);
+    const QAction *chosen = menu.exec(globalPosition);
+    if (chosen == open)
+        openFolder(folderPath);
+    else if (chosen == copy)
+        copyPath(folderPath);
+    else if (chosen == rescan)
+        rescanFolder(folderPath);
+}
+
+QUrl fMain::folderUrl(const QByteArray &folderPath)
+{
+    const QByteArray path = folderPath.size() > 1 && folderPath.endsWith(folderSeparator) ? folderPath.chopped(1) : folderPath;
+    return QUrl::fromEncoded("file://" + path.toPercentEncoding("/"), QUrl::StrictMode);
+}
+
+void fMain::openFolder(const QByteArray &folderPath)
+{
+    // The desktop decides what opens it; when nothing can, the person is told so and
+    // the program goes on.
+    if (!QDesktopServices::openUrl(folderUrl(folderPath)))
+        QMessageBox::information(this, caption, QStringLiteral("フォルダを開くプログラムが見つかりません: ") + displayText(folderPath));
+}
+
+void fMain::copyPath(const QByteArray &folderPath)
+{
+    const QByteArray path = folderPath.size() > 1 && folderPath.endsWith(folderSeparator) ? folderPath.chopped(1) : folderPath;
+    const QUrl url = folderUrl(folderPath);
+    // A path that is not valid UTF-8 would be mangled as text: its URL keeps every byte.
+    const bool readable = QString::fromUtf8(path).toUtf8() == path;
+    auto *data = new QMimeData;
+    data->setText(readable ? QString::fromUtf8(path) : QString::fromLatin1(url.toEncoded()));
+    data->setUrls({url});
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+void fMain::rescanFolder(const QByteArray &folderPath)
+{
+    cNodePopulater &tree = populater();
+    FolderScanJob scan(m_fileSystem, folderPath);
+    if (!ScanProgressDialog::run(this, scan))
+        return;
+    tree.RescanFolder(folderPath, scan.takeRecords(), scan.total());
+    // The graph on show is drawn again where the change reached it: the rescanned folder
+    // or one below it (then, if it is gone, the rescanned folder), or one above it.
+    if (m_graphedFolder.isEmpty())
+        return;
+    if (isAtOrBelow(m_graphedFolder, folderPath))
+        graphFolder(trvFolders->node(m_graphedFolder) ? m_graphedFolder : folderPath);
+    else if (isAtOrBelow(folderPath, m_graphedFolder))
+        graphFolder(m_graphedFolder);
+}
+
+void fMain::graphFolder(const QByteArray &folderPath)
+{
+    TreeNode *node = trvFolders->node(folderPath);
+    if (!node)
+        return;
+    QTreeWidgetItem *item = QtTreeView::itemOf(node);
+    for (QTreeWidgetItem *above = item->parent(); above; above = above->parent())
+        trvFolders->expandItem(above);
+    trvFolders->scrollToItem(item);
+    trvFolders->clickNode(*node);
+}
+
+QByteArray fMain::folderForCommand() const
+{
+    if (lvwFolders->hasFocus() && isSubFolderRow(lvwFolders->currentKey()))
+        return lvwFolders->currentKey();
+    const TreeNode *selected = trvFolders->selectedItem();
+    return selected ? selected->key() : QByteArray();
+}
+
+bool fMain::isSubFolderRow(const QByteArray &key) const
+{
+    // The row of the files lying directly in the graphed folder has that folder's key.
+    return !key.isEmpty() && key != m_graphedFolder && trvFolders->node(key);
 }
 
 cNodePopulater &fMain::populater() const

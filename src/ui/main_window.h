@@ -4,6 +4,7 @@
 #include "populater/node_populater.h"
 
 #include <QImage>
+#include <QUrl>
 #include <QWidget>
 
 #include <memory>
@@ -41,6 +42,12 @@ public:
 
     static inline const QString caption = QStringLiteral("Zorvik_Kavrona Ver 0.95");
     static inline const QString pickerTitle = QStringLiteral("フォルダを選択してください。");
+    static inline const QString openFolderText = QStringLiteral("フォルダを開く");
+    static inline const QString copyPathText = QStringLiteral("パスをコピー");
+    static inline const QString rescanText = QStringLiteral("再集計");
+
+    // A folder as a file URL, every byte of its path kept (percent-encoded).
+    static QUrl folderUrl(const QByteArray &folderPath);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -52,6 +59,16 @@ private:
     void trvFolders_Expand(TreeNode &node);
     void trvFolders_NodeClick(TreeNode &node);
 
+    // What a person does with a folder beyond the tree's own commands: a menu, the
+    // desktop's file manager, the clipboard, a fresh scan, and going down or up.
+    void showFolderMenu(const QByteArray &folderPath, const QPoint &globalPosition);
+    void openFolder(const QByteArray &folderPath);
+    void copyPath(const QByteArray &folderPath);
+    void rescanFolder(const QByteArray &folderPath);
+    void graphFolder(const QByteArray &folderPath);
+    QByteArray folderForCommand() const;
+    bool isSubFolderRow(const QByteArray &key) const;
+
     // Runs a handler; whatever escapes it is shown and ends the program.
     template <typename Handler>
     void handle(Handler &&handler);
@@ -61,4 +78,6 @@ private:
     FolderEnumerator &m_fileSystem;
     std::unique_ptr<cNodePopulater> m_oPopulater;
     QImage m_background;
+    // The folder the chart and the breakdown list show; empty before the first graph.
+    QByteArray m_graphedFolder;
 };

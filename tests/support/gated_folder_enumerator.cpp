@@ -38,6 +38,13 @@ void GatedFolderEnumerator::open()
     m_opened.notify_all();
 }
 
+void GatedFolderEnumerator::close()
+{
+    std::lock_guard lock(m_mutex);
+    m_open = false;
+    m_reached = false;
+}
+
 void GatedFolderEnumerator::passGate(const QByteArray &folderPath)
 {
     ++m_listings;

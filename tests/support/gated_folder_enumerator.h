@@ -18,6 +18,8 @@ public:
 
     bool reached() const { return m_reached.load(); }
     void open();
+    // Shuts the gate again for the next walk that reaches the folder.
+    void close();
     int listings() const { return m_listings.load(); }
 
     // Called by the walks.
