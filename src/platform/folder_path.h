@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QUrl>
 
 // A folder path names a folder and ends in exactly one separator; a sub-folder's path
 // is its parent's path, its name and the separator. Paths are the native bytes.
@@ -31,6 +32,15 @@ inline QByteArray parentFolderPath(const QByteArray &folderPath)
 inline bool isAtOrBelow(const QByteArray &path, const QByteArray &folderPath)
 {
     return path.startsWith(folderPath);
+}
+
+// The native bytes of a local file URL's path, every percent-encoded byte as it was
+// (QUrl::toLocalFile would decode it as UTF-8); empty for any other URL.
+inline QByteArray localPathOf(const QUrl &url)
+{
+    if (!url.isLocalFile())
+        return {};
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
 }
 
 // A name or path as shown: the native bytes decoded, anything undecodable replaced.

@@ -16,6 +16,8 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
@@ -25,6 +27,8 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -63,6 +67,7 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(781, 466);
     setFont(uiFont(8.25));
+    setAcceptDrops(true);
 
     picGraph->setBackground(chartBackground());
     picGraph->setFocusPolicy(Qt::TabFocus);
@@ -266,6 +271,36 @@ void fMain::handle(Handler &&handler)
 void fMain::paintEvent(QPaintEvent *)
 {
     QPainter(this).drawImage(0, 0, m_background);
+}
+
+namespace {
+
+// The one local path a drag carries; empty when it carries none or several.
+QByteArray droppedPath(const QMimeData *data)
+{
+    const QList<QUrl> urls = data->urls();
+    return urls.size() == 1 ? localPathOf(urls.first()) : QByteArray();
+}
+
+} // namespace
+
+void fMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedPath(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void fMain::dropEvent(QDropEvent *event)
+{
+    QByteArray path = droppedPath(event->mimeData());
+    struct stat status;
+    if (path.isEmpty() || ::stat(path.constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return;
+    event->acceptProposedAction();
+    // A dropped folder is chosen as "SELECT" would choose it.
+    if (!path.endsWith(folderSeparator))
+        path += folderSeparator;
+    handle([&] { chooseRoot(path); });
 }
 
 void fMain::closeEvent(QCloseEvent *event)

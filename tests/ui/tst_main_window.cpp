@@ -1,3 +1,4 @@
+#include "platform/folder_path.h"
 #include "platform/posix_folder_enumerator.h"
 #include "platform/qt_canvas.h"
 #include "platform/qt_list_box.h"
@@ -14,6 +15,8 @@
 #include "ui/main_window.h"
 
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
@@ -383,6 +386,47 @@ private slots:
         WindowInput::moveTo(list->viewport(), sizeCell(1));
         QTRY_COMPARE(QToolTip::text(), QStringLiteral("2,790.2 MB"));
         QCOMPARE(window.lvwFolders->columnWidth(1), 67);
+    }
+
+    void droppingAFolderChoosesIt_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("dropped"); // relative to the fixture
+        QTest::addColumn<QByteArray>("root");          // the root then, relative; "-" for none
+        QTest::newRow("a folder") << QList<QByteArray>{"a"} << QByteArray("a/");
+        QTest::newRow("a folder whose name is not UTF-8") << QList<QByteArray>{"caf\xe9"} << QByteArray("caf\xe9/");
+        QTest::newRow("a plain file") << QList<QByteArray>{"a/x"} << QByteArray("-");
+        QTest::newRow("two folders") << QList<QByteArray>{"a", "caf\xe9"} << QByteArray("-");
+        QTest::newRow("something gone") << QList<QByteArray>{"gone"} << QByteArray("-");
+    }
+
+    void droppingAFolderChoosesIt()
+    {
+        QFETCH(QList<QByteArray>, dropped);
+        QFETCH(QByteArray, root);
+        FixtureTree fixture;
+        fixture.make({"a/x=5", "a/b/", "caf\xe9/y=7"});
+        fMain window(m_fileSystem);
+        showWindow(window);
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QByteArray &relative : dropped)
+            urls << QUrl::fromEncoded("file://" + (fixture.path() + relative).toPercentEncoding("/"));
+        data.setUrls(urls);
+
+        // As the windowing system delivers a drag: to the window, over the tree.
+        const QPoint place = window.trvFolders->geometry().center();
+        QDragEnterEvent enter(place, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(window.windowHandle(), &enter);
+        QDropEvent drop(place, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(window.windowHandle(), &drop);
+
+        if (root == "-") {
+            QCOMPARE(window.trvFolders->topLevelItemCount(), 0);
+            QVERIFY(window.txtRootFolder->text().isEmpty());
+            return;
+        }
+        QVERIFY(window.trvFolders->node(fixture.path() + root));
+        QCOMPARE(window.txtRootFolder->text(), displayText(fixture.path() + root));
     }
 
     void typedTextChangesNothing()
