@@ -89,9 +89,9 @@ private:
     public:
         Walk(VanishingFolderEnumerator &owner, std::unique_ptr<FolderWalk> real) : m_owner(owner), m_real(std::move(real)) {}
 
-        bool list(const QByteArray &folderPath, EntryDetail detail, std::vector<FolderEntry> &entries) override
+        bool list(const QByteArray &folderPath, EntryDetail detail, FolderListing &listing) override
         {
-            const bool listed = m_real->list(folderPath, detail, entries);
+            const bool listed = m_real->list(folderPath, detail, listing);
             if (folderPath == m_owner.m_parent)
                 QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), QString::fromLocal8Bit(m_owner.m_victim)});
             return listed;
