@@ -32,6 +32,8 @@ public:
 
     void push(int thread, std::vector<Folder *>::const_iterator first, std::vector<Folder *>::const_iterator last)
     {
+        if (first == last)
+            return;
         bool someoneIdle = false;
         {
             std::lock_guard lock(m_mutex);
