@@ -17,6 +17,17 @@ constexpr std::array<std::string_view, 19> pseudoFileSystems = {
     "binfmt_misc", "nsfs",   "configfs", "fusectl", "mqueue",
 };
 
+// Local file systems whose readdir fills the caller's buffer for as long as entries
+// remain; network and FUSE file systems may answer in parts, so they are read to the end.
+constexpr std::array<std::string_view, 6> wholeListingFileSystems = {"ext2", "ext3", "ext4", "xfs", "btrfs", "tmpfs"};
+
+template <size_t N>
+bool isOneOf(const QByteArray &type, const std::array<std::string_view, N> &types)
+{
+    const std::string_view name(type.constData(), size_t(type.size()));
+    return std::find(types.begin(), types.end(), name) != types.end();
+}
+
 bool isOctalDigit(char c)
 {
     return c >= '0' && c <= '7';
@@ -83,17 +94,23 @@ QList<QByteArray> MountTable::mountPointsBelow(const QByteArray &canonicalFolder
 
 bool MountTable::isPseudoMount(const QByteArray &canonicalPath) const
 {
-    const auto found = m_types.constFind(canonicalPath);
-    if (found == m_types.cend())
-        return false;
-    const std::string_view type(found->constData(), size_t(found->size()));
-    return std::find(pseudoFileSystems.begin(), pseudoFileSystems.end(), type) != pseudoFileSystems.end();
+    return isOneOf(m_types.value(canonicalPath), pseudoFileSystems);
 }
 
 bool MountTable::isOnPseudoFileSystem(const QByteArray &canonicalPath) const
 {
+    return isOneOf(typeOf(canonicalPath), pseudoFileSystems);
+}
+
+bool MountTable::listsWholeFolders(const QByteArray &canonicalPath) const
+{
+    return isOneOf(typeOf(canonicalPath), wholeListingFileSystems);
+}
+
+QByteArray MountTable::typeOf(const QByteArray &canonicalPath) const
+{
     QByteArray path = canonicalPath;
     while (!isMountPoint(path) && path != "/")
         path = parentOf(path);
-    return isPseudoMount(path);
+    return m_types.value(path);
 }

@@ -28,6 +28,12 @@ public:
     // or above it is one.
     bool isOnPseudoFileSystem(const QByteArray &canonicalPath) const;
 
+    // Whether the file system that holds the folder is one known to return a folder's
+    // whole listing in one read whenever it fits the buffer: a shorter read is its end.
+    bool listsWholeFolders(const QByteArray &canonicalPath) const;
+
 private:
+    QByteArray typeOf(const QByteArray &canonicalPath) const;
+
     QHash<QByteArray, QByteArray> m_types; // mount point → file system type, the last mount on top
 };

@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <cerrno>
+#include <cstddef>
 #include <chrono>
 #include <optional>
 #include <thread>
@@ -22,6 +23,10 @@ namespace {
 // Folders a walk keeps open on its way down at most; deeper ones close the shallowest,
 // which are opened again through ".." on the way back up.
 constexpr int maxOpenFolders = 32;
+
+#if defined(__linux__)
+constexpr size_t longestEntry = (offsetof(struct dirent64, d_name) + NAME_MAX + 1 + 7) / 8 * 8;
+#endif
 
 constexpr int folderOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 // Below the root every folder is opened by one name from its open parent, never
@@ -159,7 +164,7 @@ public:
         if (level.listed && ::lseek(level.fd, 0, SEEK_SET) != 0)
             return false;
         level.listed = true;
-        readEntries(level.fd, detail, listing);
+        readEntries(level, detail, listing);
         return true;
     }
 
@@ -170,6 +175,7 @@ private:
         int fd; // -1 while closed
         qsizetype pathLength;
         std::optional<FileId> id; // known once it was closed, to tell it again
+        bool listsWhole = false; // on a file system whose short read is the listing's end
         bool listed = false;
     };
 
@@ -216,7 +222,8 @@ private:
                 m_mountPointsBelowRoot.insert(below);
         }
         m_path = m_rootPath;
-        m_levels.push_back({fd, m_path.size(), {}});
+        const bool listsWhole = !m_canonicalRoot.isEmpty() && mounts.listsWholeFolders(withoutFinalSeparator(m_canonicalRoot));
+        m_levels.push_back({fd, m_path.size(), {}, listsWhole});
         m_open = 1;
         return true;
     }
@@ -230,6 +237,7 @@ private:
         const qsizetype parentLength = m_path.size();
         m_path += name;
         m_path += folderSeparator;
+        bool listsWhole = m_levels.back().listsWhole;
         // Only at a mount point can the file system change or a bind mount lead back up;
         // everywhere else the folder is taken as it is, without a status call.
         if (!m_mountPointsBelowRoot.isEmpty()) {
@@ -241,9 +249,10 @@ private:
                     m_path.truncate(parentLength);
                     return false;
                 }
+                listsWhole = m_mounts.listsWholeFolders(canonical);
             }
         }
-        m_levels.push_back({fd, m_path.size(), {}});
+        m_levels.push_back({fd, m_path.size(), {}, listsWhole});
         ++m_open;
         return true;
     }
@@ -343,8 +352,9 @@ private:
         return true;
     }
 
-    void readEntries(int fd, EntryDetail detail, FolderListing &listing)
+    void readEntries(const Level &level, EntryDetail detail, FolderListing &listing)
     {
+        const int fd = level.fd;
 #if defined(__linux__)
         for (;;) {
             const ssize_t filled = ::getdents64(fd, m_buffer.data(), m_buffer.size());
@@ -356,6 +366,10 @@ private:
                 offset += record->d_reclen;
                 countEntry(fd, record->d_name, record->d_type, detail, listing);
             }
+            // Room was left for the longest entry there can be: the listing is whole, and
+            // the read that would say so is saved.
+            if (level.listsWhole && size_t(filled) + longestEntry <= m_buffer.size())
+                break;
         }
 #else
         DIR *stream = ::fdopendir(::dup(fd));

@@ -137,6 +137,9 @@ private slots:
         QVERIFY(!mounts.isOnPseudoFileSystem("/dev/shm/x"));
         QVERIFY(!mounts.isOnPseudoFileSystem("/home/user"));
         QVERIFY(mounts.isMountPoint("/mnt/with space"));
+        QVERIFY(mounts.listsWholeFolders("/home/user"));
+        QVERIFY(mounts.listsWholeFolders("/dev/shm/x"));
+        QVERIFY(!mounts.listsWholeFolders("/proc/self"));
         const QList<QByteArray> below = mounts.mountPointsBelow("/dev");
         QCOMPARE(QSet<QByteArray>(below.begin(), below.end()), (QSet<QByteArray>{"shm"}));
     }
