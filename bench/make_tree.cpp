@@ -1,7 +1,7 @@
 // Makes the benchmark's synthetic folder tree: 29,730 folders three levels deep
 // (30 × 30 × 32 below the top), ten files in each, 297,300 files in all. File sizes
 // come from a fixed pseudo-random sequence, so every run makes the same tree; the files
-// are sparse and take no disk.
+// are sparse and take no disk. With --flat N, one folder of N empty files instead.
 
 #include <cerrno>
 #include <cstdint>
@@ -47,16 +47,39 @@ bool makeFolderWithFiles(const std::string &path, std::uint64_t &state)
 
 } // namespace
 
+bool makeFlatFolder(const std::string &root, long files)
+{
+    const int folder = open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    for (long i = 0; folder >= 0 && i < files; ++i) {
+        const std::string name = "file" + std::to_string(i);
+        const int fd = openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0) {
+            std::perror(name.c_str());
+            return false;
+        }
+        close(fd);
+    }
+    return folder >= 0;
+}
+
 int main(int argc, char *argv[])
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER (made if missing)\n", argv[0]);
+    const bool flat = argc == 4 && std::string(argv[1]) == "--flat";
+    if (argc != 2 && !flat) {
+        std::fprintf(stderr, "usage: %s [--flat N] FOLDER (made if missing)\n", argv[0]);
         return 2;
     }
-    const std::string root = argv[1];
+    const std::string root = argv[argc - 1];
     if (mkdir(root.c_str(), 0755) != 0 && errno != EEXIST) {
         std::perror(root.c_str());
         return 1;
+    }
+    if (flat) {
+        const long files = std::stol(argv[2]);
+        if (!makeFlatFolder(root, files))
+            return 1;
+        std::printf("made %ld files in %s\n", files, root.c_str());
+        return 0;
     }
     std::uint64_t state = 20261209;
     long folders = 0;

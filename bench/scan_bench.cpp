@@ -1,10 +1,11 @@
 // Scans one folder with the program's own scan and prints what it counted and what it
-// cost: bench/scan_bench [--threads N] FOLDER, where N = 1 is the single-threaded scan
-// (the default) and more is the parallel one. The last line is
-// "folders=N files=N bytes=N seconds=S peak_rss_kib=N threads=N".
+// cost: bench/scan_bench [--threads N|window] FOLDER, where N = 1 is the single-threaded
+// scan (the default), more is the parallel one, and "window" the window's thread count.
+// The last line is "folders=N files=N bytes=N seconds=S peak_rss_kib=N threads=N".
 
 #include "platform/folder_path.h"
 #include "platform/posix_folder_enumerator.h"
+#include "populater/folder_scan_job.h"
 #include "populater/folder_size_scan.h"
 #include "populater/parallel_folder_size_scan.h"
 
@@ -20,9 +21,9 @@ int main(int argc, char *argv[])
 {
     int threads = 1;
     if (argc == 4 && QByteArray(argv[1]) == "--threads")
-        threads = QByteArray(argv[2]).toInt();
+        threads = QByteArray(argv[2]) == "window" ? FolderScanJob::defaultThreads() : QByteArray(argv[2]).toInt();
     if ((argc != 2 && argc != 4) || threads < 1) {
-        std::fprintf(stderr, "usage: %s [--threads N] FOLDER\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--threads N|window] FOLDER\n", argv[0]);
         return 2;
     }
     QByteArray folder = argv[argc - 1];

@@ -6,11 +6,20 @@
 #include <memory>
 #include <vector>
 
-// One entry of a folder listing.
-struct FolderEntry {
-    QByteArray name;       // the native bytes, not necessarily valid UTF-8
-    bool isFolder = false; // a folder itself; a link to a folder is not one
-    quint64 size = 0;      // the length of a non-folder, when sizes were asked for
+// What one folder's listing adds up to, counted as the listing is read. Names beginning
+// with "." are passed over, files and folders alike ("." and ".." included), before
+// anything else is asked about them.
+struct FolderListing {
+    std::vector<QByteArray> subFolders; // names (the native bytes), in listing order
+    quint64 fileBytes = 0;              // the lengths of the other entries, when sizes were asked for
+    qint64 files = 0;                   // how many other entries there were
+
+    void clear()
+    {
+        subFolders.clear();
+        fileBytes = 0;
+        files = 0;
+    }
 };
 
 enum class EntryDetail {
@@ -18,19 +27,22 @@ enum class EntryDetail {
     WithSizes,
 };
 
-// One walk over a folder tree. Listing a folder and then its sub-folders, depth first,
-// goes from each open folder to the next, so the depth of a tree is not limited by the
-// length of its paths. Whatever the walk keeps open is let go when it is destroyed.
+// One walk over the folder tree below a root. Each folder is reached from a folder the
+// walk already holds, one name at a time, so neither the depth of a tree nor the length
+// of its paths is limited. Whatever the walk keeps open is let go when it is destroyed.
+// A walk is used by one thread at a time.
 class FolderWalk
 {
 public:
     virtual ~FolderWalk() = default;
 
-    // Lists the entries of the folder at folderPath (ending in the separator), without
-    // "." and "..". Returns false, with no entries, when the folder cannot be listed:
-    // it is gone or not a folder, access is denied, it is a folder already on the way
-    // down to it (a loop), or it lies on a kernel pseudo file system such as /proc.
-    virtual bool list(const QByteArray &folderPath, EntryDetail detail, std::vector<FolderEntry> &entries) = 0;
+    // Lists the folder at folderPath: the walk's root, or a path below it (ending in the
+    // separator). A sub-folder is a folder itself; a link to a folder is another entry
+    // of its own length. Returns false, with an empty listing, when the folder cannot be
+    // listed: it is gone, not a folder, reached through a link, outside the root, access
+    // is denied, it is a folder already on the way down to it (a loop), or it lies on a
+    // kernel pseudo file system such as /proc.
+    virtual bool list(const QByteArray &folderPath, EntryDetail detail, FolderListing &listing) = 0;
 };
 
 class FolderEnumerator

@@ -2,7 +2,31 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <array>
+#include <string_view>
+
 namespace {
+
+// Kernel pseudo file systems, whose files take no disk and whose sizes mean nothing
+// (/proc/kcore alone claims 128 TB): their folders count as empty. devtmpfs says it is
+// tmpfs to statfs, so the mount table's type is what tells them apart.
+constexpr std::array<std::string_view, 19> pseudoFileSystems = {
+    "proc",    "sysfs",      "devtmpfs", "devpts", "cgroup",   "cgroup2",   "debugfs",
+    "tracefs", "securityfs", "pstore",   "bpf",    "efivarfs", "selinuxfs", "smackfs",
+    "binfmt_misc", "nsfs",   "configfs", "fusectl", "mqueue",
+};
+
+// Local file systems whose readdir fills the caller's buffer for as long as entries
+// remain; network and FUSE file systems may answer in parts, so they are read to the end.
+constexpr std::array<std::string_view, 6> wholeListingFileSystems = {"ext2", "ext3", "ext4", "xfs", "btrfs", "tmpfs"};
+
+template <size_t N>
+bool isOneOf(const QByteArray &type, const std::array<std::string_view, N> &types)
+{
+    const std::string_view name(type.constData(), size_t(type.size()));
+    return std::find(types.begin(), types.end(), name) != types.end();
+}
 
 bool isOctalDigit(char c)
 {
@@ -27,20 +51,66 @@ QByteArray unescaped(const QByteArray &field)
     return text;
 }
 
+QByteArray parentOf(const QByteArray &canonicalPath)
+{
+    const qsizetype separator = canonicalPath.lastIndexOf('/');
+    return separator <= 0 ? QByteArray("/") : canonicalPath.left(separator);
+}
+
 } // namespace
 
 MountTable MountTable::read()
 {
-    MountTable table;
     QFile file(QStringLiteral("/proc/self/mountinfo"));
     if (!file.open(QIODevice::ReadOnly))
-        return table;
-    // "36 35 98:0 /root /mnt/point rw,noatime master:1 - ext3 /dev/root rw": the
-    // mount point is the fifth field.
-    for (const QByteArray &line : file.readAll().split('\n')) {
+        return {};
+    return parse(file.readAll());
+}
+
+MountTable MountTable::parse(const QByteArray &mountInfo)
+{
+    MountTable table;
+    // "36 35 98:0 /root /mnt/point rw,noatime master:1 - ext3 /dev/root rw": the mount
+    // point is the fifth field, the type the first after the optional fields and "-".
+    for (const QByteArray &line : mountInfo.split('\n')) {
         const QList<QByteArray> fields = line.split(' ');
+        const qsizetype dash = fields.indexOf("-", 5);
         if (fields.size() >= 5)
-            table.m_mountPoints.insert(unescaped(fields[4]));
+            table.m_types.insert(unescaped(fields[4]), dash > 0 && dash + 1 < fields.size() ? fields[dash + 1] : QByteArray());
     }
     return table;
+}
+
+QList<QByteArray> MountTable::mountPointsBelow(const QByteArray &canonicalFolder) const
+{
+    const QByteArray prefix = canonicalFolder.endsWith('/') ? canonicalFolder : canonicalFolder + '/';
+    QList<QByteArray> below;
+    for (auto it = m_types.begin(); it != m_types.end(); ++it) {
+        if (it.key().size() > prefix.size() && it.key().startsWith(prefix))
+            below << it.key().mid(prefix.size());
+    }
+    return below;
+}
+
+bool MountTable::isPseudoMount(const QByteArray &canonicalPath) const
+{
+    return isOneOf(m_types.value(canonicalPath), pseudoFileSystems);
+}
+
+bool MountTable::isOnPseudoFileSystem(const QByteArray &canonicalPath) const
+{
+    return isOneOf(typeOf(canonicalPath), pseudoFileSystems);
+}
+
+bool MountTable::listsWholeFolders(const QByteArray &canonicalPath) const
+{
+    return isOneOf(typeOf(canonicalPath), wholeListingFileSystems);
+}
+
+QByteArray MountTable::typeOf(const QByteArray &canonicalPath) const
+{
+    QByteArray path = canonicalPath;
+    while (!isMountPoint(path) && path != "/")
+        path = parentOf(path);
+    return m_types.value(path);
 }

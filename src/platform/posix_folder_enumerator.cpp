@@ -1,13 +1,16 @@
 #include "platform/posix_folder_enumerator.h"
 
+#include "platform/descriptor_budget.h"
 #include "platform/folder_path.h"
 #include "platform/mount_table.h"
 
-#include <QList>
+#include <QSet>
 
-#include <algorithm>
-#include <array>
+#include <cerrno>
+#include <cstddef>
+#include <chrono>
 #include <optional>
+#include <thread>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -15,18 +18,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#if defined(__linux__)
-#include <linux/magic.h>
-#include <sys/vfs.h>
-#endif
-
 namespace {
 
-// Folders kept open on the way down. Deeper folders close the shallowest ones, which
-// are opened again through ".." on the way back up.
-constexpr int maxOpenFolders = 64;
+// Folders a walk keeps open on its way down at most; deeper ones close the shallowest,
+// which are opened again through ".." on the way back up.
+constexpr int maxOpenFolders = 32;
+
+#if defined(__linux__)
+constexpr size_t longestEntry = (offsetof(struct dirent64, d_name) + NAME_MAX + 1 + 7) / 8 * 8;
+#endif
 
 constexpr int folderOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+// Below the root every folder is opened by one name from its open parent, never
+// through a link.
+constexpr int subFolderOpenFlags = folderOpenFlags | O_NOFOLLOW;
 
 struct FileId {
     dev_t device;
@@ -50,48 +55,23 @@ std::optional<FileId> idOf(const QByteArray &path)
     return FileId{status.st_dev, status.st_ino};
 }
 
-bool isProperAncestor(const QByteArray &ancestor, const QByteArray &path)
-{
-    return path.size() > ancestor.size() && path.startsWith(ancestor);
-}
-
 // A folder path without its final separator, as mount points are written ("/" stays).
 QByteArray withoutFinalSeparator(const QByteArray &path)
 {
     return path.size() > 1 && path.endsWith(folderSeparator) ? path.chopped(1) : path;
 }
 
-// The canonical path of an open folder, as the kernel knows it, ending in "/".
+// The canonical path of an open folder, as the kernel knows it, ending in "/"; empty
+// when it is too long to be told.
 QByteArray canonicalPathOf(int fd)
 {
     char buffer[PATH_MAX];
     const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
     const ssize_t length = ::readlink(link.constData(), buffer, sizeof buffer);
-    if (length <= 0)
+    if (length <= 0 || size_t(length) >= sizeof buffer || buffer[0] != '/')
         return {};
     QByteArray path(buffer, length);
     return path.endsWith(folderSeparator) ? path : path + folderSeparator;
-}
-
-// Kernel pseudo file systems, whose files take no disk and whose sizes mean nothing
-// (/proc/kcore alone claims 128 TB): their folders count as empty.
-bool isOnPseudoFileSystem([[maybe_unused]] int fd)
-{
-#if defined(__linux__)
-    struct statfs info;
-    if (::fstatfs(fd, &info) != 0)
-        return false;
-    static constexpr std::array<unsigned long, 18> pseudo = {
-        PROC_SUPER_MAGIC,     SYSFS_MAGIC,        DEVPTS_SUPER_MAGIC, CGROUP_SUPER_MAGIC,
-        CGROUP2_SUPER_MAGIC,  DEBUGFS_MAGIC,      TRACEFS_MAGIC,      SECURITYFS_MAGIC,
-        PSTOREFS_MAGIC,       BPF_FS_MAGIC,       EFIVARFS_MAGIC,     SELINUX_MAGIC,
-        SMACK_MAGIC,          BINFMTFS_MAGIC,     FUTEXFS_SUPER_MAGIC, NSFS_MAGIC,
-        0x62656570 /* configfs */, 0x65735543 /* fusectl */,
-    };
-    return std::find(pseudo.begin(), pseudo.end(), static_cast<unsigned long>(info.f_type)) != pseudo.end();
-#else
-    return false;
-#endif
 }
 
 // Whether the folder mounted at canonicalPath is one of that path's own ancestors:
@@ -107,11 +87,53 @@ bool leadsBackUp(int fd, const QByteArray &canonicalPath)
         if (separator < 0)
             break;
         ancestor = separator == 0 ? QByteArray("/") : ancestor.left(separator);
-        // An ancestor beyond any path the system takes cannot be asked; it is passed over.
+        // Mount points are short paths: an ancestor of one can always be asked.
         if (idOf(ancestor) == id)
             return true;
     }
     return false;
+}
+
+// Opens a folder the long way when its path is longer than the system takes: the
+// longest leading part that fits, then one name at a time, never through a link.
+int openLongPath(const QByteArray &path)
+{
+    qsizetype split = path.lastIndexOf(folderSeparator, PATH_MAX - 2);
+    if (split <= 0)
+        return -1;
+    int fd = ::open(path.left(split + 1).constData(), folderOpenFlags);
+    for (const QByteArray &name : path.mid(split + 1).split(folderSeparator)) {
+        if (fd < 0 || name.isEmpty())
+            continue;
+        const int next = ::openat(fd, name.constData(), subFolderOpenFlags);
+        ::close(fd);
+        fd = next;
+    }
+    return fd;
+}
+
+// Adds one entry of a listing to what the listing counts, and asks for its status only
+// when its length or its type is needed.
+void countEntry(int fd, const char *name, unsigned char type, EntryDetail detail, FolderListing &listing)
+{
+    if (name[0] == '.')
+        return;
+    if (type == DT_DIR) {
+        listing.subFolders.emplace_back(name);
+        return;
+    }
+    if (type == DT_UNKNOWN || detail == EntryDetail::WithSizes) {
+        struct stat status;
+        // An entry that vanished since the listing is passed over.
+        if (::fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+            return;
+        if (S_ISDIR(status.st_mode)) {
+            listing.subFolders.emplace_back(name);
+            return;
+        }
+        listing.fileBytes += quint64(status.st_size);
+    }
+    ++listing.files;
 }
 
 class PosixFolderWalk final : public FolderWalk
@@ -120,142 +142,219 @@ public:
     explicit PosixFolderWalk(const QByteArray &rootPath)
         : m_rootPath(rootPath)
     {
+        DescriptorBudget::process().reserve(DescriptorBudget::walkMinimum);
     }
 
     ~PosixFolderWalk() override
     {
-        for (const Level &level : m_levels)
-            closeIfOpen(level.fd);
+        for (const Level &level : m_levels) {
+            if (level.fd >= 0)
+                ::close(level.fd);
+        }
+        DescriptorBudget::process().give(m_descriptors);
     }
 
-    bool list(const QByteArray &folderPath, EntryDetail detail, std::vector<FolderEntry> &entries) override
+    bool list(const QByteArray &folderPath, EntryDetail detail, FolderListing &listing) override
     {
-        entries.clear();
-        while (!m_levels.empty() && !isProperAncestor(m_levels.back().path, folderPath))
-            leaveLevel();
-        if (!descendTo(folderPath))
+        listing.clear();
+        if (!reach(folderPath))
             return false;
-        readEntries(m_levels.back().fd, detail, entries);
+        Level &level = m_levels.back();
+        // Listed before in this walk: read from the start again.
+        if (level.listed && ::lseek(level.fd, 0, SEEK_SET) != 0)
+            return false;
+        level.listed = true;
+        readEntries(level, detail, listing);
         return true;
     }
 
 private:
-    // A folder on the way down from the first folder listed to the last one.
+    // A folder on the way down from the root to the folder listed last. Its name is the
+    // part of m_path between the level before it and pathLength.
     struct Level {
-        QByteArray path;
-        QByteArray canonicalPath;
-        int fd; // -1 while closed to stay within maxOpenFolders
-        std::optional<FileId> id; // known once the folder had to be told apart
+        int fd; // -1 while closed
+        qsizetype pathLength;
+        std::optional<FileId> id; // known once it was closed, to tell it again
+        bool listsWhole = false; // on a file system whose short read is the listing's end
+        bool listed = false;
     };
 
-    static void closeIfOpen(int fd)
+    bool reach(const QByteArray &folderPath)
     {
-        if (fd >= 0)
-            ::close(fd);
-    }
-
-    bool descendTo(const QByteArray &folderPath)
-    {
-        if (m_levels.empty()) {
-            const int fd = ::open(folderPath.constData(), folderOpenFlags);
-            if (fd < 0)
+        if (m_levels.empty() && !openRoot())
+            return false;
+        if (!folderPath.startsWith(m_rootPath))
+            return false;
+        while (m_levels.size() > 1 && !folderPath.startsWith(m_path))
+            leaveLevel();
+        if (!ensureTopOpen())
+            return false;
+        qsizetype start = m_path.size();
+        while (start < folderPath.size()) {
+            const qsizetype end = folderPath.indexOf(folderSeparator, start);
+            if (end < 0)
                 return false;
-            const QByteArray canonical = canonicalPathOf(fd);
-            const bool isRoot = folderPath == m_rootPath;
-            // The first folder may lie inside a pseudo file system without being its mount
-            // point (/proc/self/), so its file system is always asked.
-            if (isOnPseudoFileSystem(fd) || (!isRoot && isMountPoint(canonical) && leadsBackUp(fd, canonical))) {
-                ::close(fd);
+            const QByteArray name = folderPath.mid(start, end - start);
+            // "." and ".." would lead elsewhere than below the root.
+            if (name == "." || name == ".." || (!name.isEmpty() && !enter(name)))
                 return false;
-            }
-            push({folderPath, canonical, fd, {}});
-            return true;
-        }
-
-        const QByteArray below = folderPath.mid(m_levels.back().path.size());
-        for (const QByteArray &name : below.split(folderSeparator)) {
-            if (name.isEmpty())
-                continue;
-            const int parentFd = openFd(m_levels.back());
-            if (parentFd < 0)
-                return false;
-            const int fd = ::openat(parentFd, name.constData(), folderOpenFlags | O_NOFOLLOW);
-            if (fd < 0)
-                return false;
-            const Level &parent = m_levels.back();
-            Level level{subFolderPath(parent.path, name), subFolderPath(parent.canonicalPath, name), fd, {}};
-            // Only at a mount point can the file system change or a bind mount lead back
-            // up; everywhere else the folder is taken as it is, without a status call.
-            if (isMountPoint(level.canonicalPath) && (isOnPseudoFileSystem(fd) || leadsBackUp(fd, level.canonicalPath))) {
-                ::close(fd);
-                return false;
-            }
-            push(std::move(level));
+            start = end + 1;
         }
         return true;
     }
 
-    // Read when the walk first goes below a folder: a walk that lists one folder alone
-    // does without.
-    const MountTable &mounts()
+    bool openRoot()
     {
-        if (!m_mounts)
-            m_mounts = MountTable::read();
-        return *m_mounts;
+        const int fd = m_rootPath.size() < PATH_MAX ? ::open(m_rootPath.constData(), folderOpenFlags) : openLongPath(m_rootPath);
+        if (fd < 0)
+            return false;
+        const MountTable mounts = MountTable::read();
+        m_canonicalRoot = canonicalPathOf(fd);
+        // The root may lie inside a pseudo file system without being its mount point
+        // (/proc/self/).
+        if (!m_canonicalRoot.isEmpty() && mounts.isOnPseudoFileSystem(withoutFinalSeparator(m_canonicalRoot))) {
+            ::close(fd);
+            return false;
+        }
+        m_mounts = mounts;
+        if (!m_canonicalRoot.isEmpty()) {
+            for (const QByteArray &below : mounts.mountPointsBelow(withoutFinalSeparator(m_canonicalRoot)))
+                m_mountPointsBelowRoot.insert(below);
+        }
+        m_path = m_rootPath;
+        const bool listsWhole = !m_canonicalRoot.isEmpty() && mounts.listsWholeFolders(withoutFinalSeparator(m_canonicalRoot));
+        m_levels.push_back({fd, m_path.size(), {}, listsWhole});
+        m_open = 1;
+        return true;
     }
 
-    bool isMountPoint(const QByteArray &canonicalPath) { return mounts().isMountPoint(withoutFinalSeparator(canonicalPath)); }
-
-    void push(Level level)
+    // Opens the sub-folder name of the deepest level and goes down into it.
+    bool enter(const QByteArray &name)
     {
-        m_levels.push_back(std::move(level));
-        ++m_openCount;
-        while (m_openCount > maxOpenFolders) {
-            Level &oldest = m_levels[m_oldestOpen++];
-            if (oldest.fd >= 0) {
-                // Its identity tells, on the way back up, that ".." still leads to it.
-                oldest.id = idOf(oldest.fd);
-                ::close(oldest.fd);
-                oldest.fd = -1;
-                --m_openCount;
+        const int fd = openAt(m_levels.size() - 1, name.constData());
+        if (fd < 0)
+            return false;
+        const qsizetype parentLength = m_path.size();
+        m_path += name;
+        m_path += folderSeparator;
+        bool listsWhole = m_levels.back().listsWhole;
+        // Only at a mount point can the file system change or a bind mount lead back up;
+        // everywhere else the folder is taken as it is, without a status call.
+        if (!m_mountPointsBelowRoot.isEmpty()) {
+            const QByteArray below = withoutFinalSeparator(m_path.mid(m_rootPath.size()));
+            if (m_mountPointsBelowRoot.contains(below)) {
+                const QByteArray canonical = withoutFinalSeparator(m_canonicalRoot) + '/' + below;
+                if (m_mounts.isPseudoMount(canonical) || leadsBackUp(fd, canonical)) {
+                    ::close(fd);
+                    m_path.truncate(parentLength);
+                    return false;
+                }
+                listsWhole = m_mounts.listsWholeFolders(canonical);
             }
         }
+        m_levels.push_back({fd, m_path.size(), {}, listsWhole});
+        ++m_open;
+        return true;
+    }
+
+    // Opens name relative to the open folder of a level, making room within the budget
+    // first. When the process has no descriptor left, the walk lets go of what it can
+    // and waits: a folder is never passed over for want of one.
+    int openAt(size_t from, const char *name)
+    {
+        for (int attempt = 0;; ++attempt) {
+            makeRoom(from);
+            const int fd = ::openat(m_levels[from].fd, name, subFolderOpenFlags);
+            if (fd >= 0 || (errno != EMFILE && errno != ENFILE) || attempt == 1000)
+                return fd;
+            closeShallowest(from);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
+    // Room for one more open folder: a descriptor from the budget, or else one of the
+    // walk's own let go.
+    void makeRoom(size_t keep)
+    {
+        while (m_open + 1 > m_descriptors) {
+            if (m_descriptors < maxOpenFolders && DescriptorBudget::process().tryTake())
+                ++m_descriptors;
+            else if (!closeShallowest(keep))
+                return;
+        }
+    }
+
+    // Closes the shallowest open level but the root and keep.
+    bool closeShallowest(size_t keep)
+    {
+        for (size_t index = 1; index < m_levels.size(); ++index) {
+            Level &level = m_levels[index];
+            if (level.fd < 0 || index == keep)
+                continue;
+            // Its identity tells, when it is opened again, that it is still the same folder.
+            level.id = idOf(level.fd);
+            ::close(level.fd);
+            level.fd = -1;
+            --m_open;
+            return true;
+        }
+        return false;
     }
 
     void leaveLevel()
     {
-        Level left = std::move(m_levels.back());
+        Level &left = m_levels.back();
+        Level &parent = m_levels[m_levels.size() - 2];
+        if (left.fd >= 0) {
+            if (parent.fd < 0 && parent.id) {
+                makeRoom(m_levels.size() - 1);
+                adopt(parent, ::openat(left.fd, "..", folderOpenFlags));
+            }
+            ::close(left.fd);
+            --m_open;
+        }
         m_levels.pop_back();
-        if (left.fd >= 0)
-            --m_openCount;
-        if (!m_levels.empty() && m_levels.back().fd < 0 && left.fd >= 0)
-            reopen(m_levels.back(), ::openat(left.fd, "..", folderOpenFlags));
-        closeIfOpen(left.fd);
-        m_oldestOpen = std::min(m_oldestOpen, m_levels.size());
+        m_path.truncate(m_levels.back().pathLength);
     }
 
-    // The open folder of a level; a closed one is opened again by its path.
-    int openFd(Level &level)
+    // Takes fd as the level's folder if it still is the same folder.
+    bool adopt(Level &level, int fd)
     {
-        if (level.fd < 0)
-            reopen(level, ::open(level.path.constData(), folderOpenFlags));
-        return level.fd;
-    }
-
-    // Takes fd as the level's folder only if it still is the same folder.
-    void reopen(Level &level, int fd)
-    {
-        if (fd < 0 || !level.id || idOf(fd) != level.id) {
-            closeIfOpen(fd);
-            return;
+        if (fd < 0)
+            return false;
+        if (level.id && idOf(fd) != level.id) {
+            ::close(fd);
+            return false;
         }
         level.fd = fd;
-        ++m_openCount;
-        m_oldestOpen = std::min(m_oldestOpen, size_t(&level - m_levels.data()));
+        level.listed = false;
+        ++m_open;
+        return true;
     }
 
-    void readEntries(int fd, EntryDetail detail, std::vector<FolderEntry> &entries)
+    // The deepest level open, opened again one name at a time from the deepest open
+    // level above it where it was closed. Levels that can no longer be reached, or that
+    // now are other folders, are left.
+    bool ensureTopOpen()
     {
+        size_t open = m_levels.size() - 1;
+        while (m_levels[open].fd < 0)
+            --open;
+        for (size_t index = open + 1; index < m_levels.size(); ++index) {
+            const qsizetype start = m_levels[index - 1].pathLength;
+            const QByteArray name = m_path.mid(start, m_levels[index].pathLength - 1 - start);
+            if (!adopt(m_levels[index], openAt(index - 1, name.constData()))) {
+                m_levels.resize(index);
+                m_path.truncate(m_levels.back().pathLength);
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void readEntries(const Level &level, EntryDetail detail, FolderListing &listing)
+    {
+        const int fd = level.fd;
 #if defined(__linux__)
         for (;;) {
             const ssize_t filled = ::getdents64(fd, m_buffer.data(), m_buffer.size());
@@ -265,41 +364,31 @@ private:
             for (ssize_t offset = 0; offset < filled;) {
                 const auto *record = reinterpret_cast<const struct dirent64 *>(m_buffer.data() + offset);
                 offset += record->d_reclen;
-                addEntry(fd, record->d_name, record->d_type, detail, entries);
+                countEntry(fd, record->d_name, record->d_type, detail, listing);
             }
+            // Room was left for the longest entry there can be: the listing is whole, and
+            // the read that would say so is saved.
+            if (level.listsWhole && size_t(filled) + longestEntry <= m_buffer.size())
+                break;
         }
 #else
         DIR *stream = ::fdopendir(::dup(fd));
         if (!stream)
             return;
         while (const struct dirent *record = ::readdir(stream))
-            addEntry(fd, record->d_name, record->d_type, detail, entries);
+            countEntry(fd, record->d_name, record->d_type, detail, listing);
         ::closedir(stream);
 #endif
     }
 
-    static void addEntry(int fd, const char *name, unsigned char type, EntryDetail detail, std::vector<FolderEntry> &entries)
-    {
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            return;
-        FolderEntry entry{QByteArray(name), type == DT_DIR, 0};
-        if (type == DT_UNKNOWN || (type != DT_DIR && detail == EntryDetail::WithSizes)) {
-            struct stat status;
-            // An entry that vanished since the listing is passed over.
-            if (::fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
-                return;
-            entry.isFolder = S_ISDIR(status.st_mode);
-            if (!entry.isFolder)
-                entry.size = quint64(status.st_size);
-        }
-        entries.push_back(std::move(entry));
-    }
-
     QByteArray m_rootPath;
-    std::optional<MountTable> m_mounts;
+    QByteArray m_canonicalRoot; // empty where it cannot be told
+    MountTable m_mounts;
+    QSet<QByteArray> m_mountPointsBelowRoot; // relative to the root, without the final separator
+    QByteArray m_path; // of the deepest level, written as the caller writes it
     std::vector<Level> m_levels;
-    size_t m_oldestOpen = 0; // levels before this one are closed
-    int m_openCount = 0;
+    int m_open = 0;
+    int m_descriptors = DescriptorBudget::walkMinimum; // taken from the budget
     std::vector<char> m_buffer = std::vector<char>(64 * 1024);
 };
 

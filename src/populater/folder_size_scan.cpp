@@ -1,7 +1,6 @@
 #include "populater/folder_size_scan.h"
 
 #include "platform/folder_path.h"
-#include "populater/folder_tally.h"
 
 #include <vector>
 
@@ -29,17 +28,16 @@ double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
 {
     hasSubFolders = false;
     const std::unique_ptr<FolderWalk> walk = m_enumerator.startWalk(folderPath);
-    std::vector<FolderEntry> entries;
+    FolderListing listing;
     std::vector<PendingFolder> pending;
 
     auto enterFolder = [&](const QByteArray &path) {
         // A folder that cannot be listed is skipped on purpose: it counts as empty.
-        walk->list(path, EntryDetail::WithSizes, entries);
-        FolderTally tally = tallyEntries(entries);
-        m_filesCounted += tally.files;
+        walk->list(path, EntryDetail::WithSizes, listing);
+        m_filesCounted += listing.files;
         if (m_control)
-            m_control->folderListed(path, tally.files, quint64(tally.record.size));
-        pending.push_back({path, tally.record, std::move(tally.subFolders), 0});
+            m_control->folderListed(path, listing.files, listing.fileBytes);
+        pending.push_back({path, ownRecord(listing), std::move(listing.subFolders), 0});
     };
 
     enterFolder(folderPath);

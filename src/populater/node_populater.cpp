@@ -36,11 +36,11 @@ void cNodePopulater::PopulateNode(const QByteArray &sStartFolder)
 {
     // Only folders with a node of this object are filled in, and each only once.
     const bool *populated = colPopulated.item(sStartFolder);
-    if (!populated || *populated)
+    if (!populated || *populated || !m_walk)
         return;
 
     std::vector<QByteArray> names;
-    const int count = GetSubFolders(m_fileSystem, sStartFolder, names);
+    const int count = GetSubFolders(*m_walk, sStartFolder, names);
     for (int i = 0; i < count; ++i) {
         const QByteArray &name = names[size_t(i)];
         const QByteArray childPath = subFolderPath(sStartFolder, name);
@@ -55,7 +55,7 @@ void cNodePopulater::PopulateNode(const QByteArray &sStartFolder)
             continue;
         child->setTag(numberText(size));
         colPopulated.add(childPath, false); // a path already there is skipped
-        const bool hasSubFolders = record ? record->hasSubFolders : HoldsSubFolders(m_fileSystem, childPath);
+        const bool hasSubFolders = record ? record->hasSubFolders : HoldsSubFolders(*m_walk, childPath);
         if (hasSubFolders)
             m_oTreeView->addNode(&childPath, nullptr, placeholderText);
     }
@@ -135,6 +135,7 @@ void cNodePopulater::addRootNode(TreeControl &tree, const QByteArray &sRootFolde
         throw OperationError("ルートノードを追加できません: " + displayText(sRootFolder).toStdString());
     root->setTag(numberText(total));
     colPopulated.add(sRootFolder, false);
+    m_walk = m_fileSystem.startWalk(sRootFolder);
 }
 
 double cNodePopulater::GetFolderSize(const QByteArray &folderPath, bool &hasSubFolders)

@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 // Fills a folder tree one level at a time. SetRoot adds up everything below the root
@@ -72,6 +73,7 @@ private:
     double sizeOfTag(const TreeNode &node) const;
 
     FolderEnumerator &m_fileSystem;
+    std::unique_ptr<FolderWalk> m_walk; // from the root, for the sub-folder listings
     TreeControl *m_oTreeView = nullptr;
     ListView *m_breakdownList = nullptr;
     ListBox *m_chartLines = nullptr;

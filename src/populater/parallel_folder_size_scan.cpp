@@ -1,12 +1,12 @@
 #include "populater/parallel_folder_size_scan.h"
 
 #include "platform/folder_path.h"
-#include "populater/folder_tally.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <iterator>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -21,20 +21,29 @@ struct Folder {
     std::atomic<size_t> pending{0};   // sub-folders not yet added up
 };
 
-// The folders waiting to be listed, a share for each thread.
+// The folders waiting to be listed, a share for each thread. A thread goes on with the
+// first sub-folder of what it listed itself and leaves the others here: it takes its own
+// newest first, depth first; an idle thread takes the oldest, shallowest folder of
+// another thread's share, so a chain of folders never changes hands.
 class WorkQueue
 {
 public:
     explicit WorkQueue(int threads) : m_shares(size_t(threads)) {}
 
-    void push(int thread, const std::vector<Folder *> &folders)
+    void push(int thread, std::vector<Folder *>::const_iterator first, std::vector<Folder *>::const_iterator last)
     {
+        if (first == last)
+            return;
+        bool someoneIdle = false;
         {
             std::lock_guard lock(m_mutex);
             // Reversed, so that the thread takes them in listing order.
-            m_shares[size_t(thread)].insert(m_shares[size_t(thread)].end(), folders.rbegin(), folders.rend());
+            std::deque<Folder *> &own = m_shares[size_t(thread)];
+            own.insert(own.end(), std::make_reverse_iterator(last), std::make_reverse_iterator(first));
+            someoneIdle = m_idle > 0;
         }
-        m_wake.notify_all();
+        if (someoneIdle)
+            m_wake.notify_all();
     }
 
     // The next folder for a thread, or null once the scan is over.
@@ -57,7 +66,9 @@ public:
                     return folder;
                 }
             }
+            ++m_idle;
             m_wake.wait(lock);
+            --m_idle;
         }
     }
 
@@ -74,6 +85,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::vector<std::deque<Folder *>> m_shares;
+    int m_idle = 0;
     bool m_finished = false;
 };
 
@@ -119,27 +131,28 @@ double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool 
     auto work = [&](int thread) {
         try {
             const std::unique_ptr<FolderWalk> walk = m_enumerator.startWalk(folderPath);
-            std::vector<FolderEntry> entries;
+            FolderListing listing;
             std::vector<Folder *> found;
-            while (Folder *folder = queue.pop(thread)) {
+            Folder *folder = queue.pop(thread);
+            while (folder) {
                 if (m_control && m_control->cancelRequested()) {
                     stopped = true;
                     queue.finish();
                     return;
                 }
                 // A folder that cannot be listed is skipped on purpose: it counts as empty.
-                walk->list(folder->path, EntryDetail::WithSizes, entries);
-                FolderTally tally = tallyEntries(entries);
-                files.fetch_add(tally.files, std::memory_order_relaxed);
+                walk->list(folder->path, EntryDetail::WithSizes, listing);
+                files.fetch_add(listing.files, std::memory_order_relaxed);
                 if (m_control)
-                    m_control->folderListed(folder->path, tally.files, quint64(tally.record.size));
-                folder->record = tally.record;
-                if (tally.subFolders.empty()) {
+                    m_control->folderListed(folder->path, listing.files, listing.fileBytes);
+                folder->record = ownRecord(listing);
+                if (listing.subFolders.empty()) {
                     finishFolder(folder);
+                    folder = queue.pop(thread);
                     continue;
                 }
                 found.clear();
-                for (const QByteArray &name : tally.subFolders) {
+                for (const QByteArray &name : listing.subFolders) {
                     Folder &subFolder = stores[size_t(thread)].emplace_back();
                     subFolder.path = subFolderPath(folder->path, name);
                     subFolder.parent = folder;
@@ -147,7 +160,8 @@ double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool 
                 }
                 folder->subFolders = found;
                 folder->pending.store(found.size(), std::memory_order_release);
-                queue.push(thread, found);
+                queue.push(thread, found.cbegin() + 1, found.cend());
+                folder = found.front();
             }
         } catch (...) {
             std::lock_guard lock(failureMutex);
@@ -156,7 +170,8 @@ double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool 
         }
     };
 
-    queue.push(0, {&root});
+    const std::vector<Folder *> start{&root};
+    queue.push(0, start.cbegin(), start.cend());
     std::vector<std::thread> pool;
     for (int thread = 1; thread < m_threads; ++thread)
         pool.emplace_back(work, thread);

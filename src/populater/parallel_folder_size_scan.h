@@ -8,8 +8,8 @@
 
 // The size scan spread over a pool of threads: the same records as FolderSizeScan, key
 // for key and in the same order, each folder listed once. Every thread walks with its
-// own open folders and takes the folders it found itself first; an idle thread takes
-// the shallowest folder waiting in another thread's share.
+// own open folders and goes on with the first sub-folder it found itself; an idle
+// thread takes the shallowest folder waiting in another thread's share.
 class ParallelFolderSizeScan
 {
 public:

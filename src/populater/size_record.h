@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/folder_enumerator.h"
 #include "platform/keyed_collection.h"
 
 #include <QString>
@@ -19,6 +20,12 @@ struct SizeRecord {
 };
 
 QString sizeRecordText(const SizeRecord &record);
+
+// A folder's own part of its record: the flag, and the size of the files lying in it.
+inline SizeRecord ownRecord(const FolderListing &listing)
+{
+    return {!listing.subFolders.empty(), double(listing.fileBytes)};
+}
 
 // Nothing when the text is not a size record.
 std::optional<SizeRecord> readSizeRecord(const QString &text);

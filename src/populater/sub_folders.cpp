@@ -6,15 +6,10 @@
 #include <QCollator>
 #include <QCollatorSortKey>
 
-#include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace {
-
-bool isCountedSubFolder(const FolderEntry &entry)
-{
-    return entry.isFolder && !entry.name.startsWith('.');
-}
 
 struct SortItem {
     QCollatorSortKey key;
@@ -23,25 +18,22 @@ struct SortItem {
 
 } // namespace
 
-int GetSubFolders(FolderEnumerator &fileSystem, const QByteArray &folderPath, std::vector<QByteArray> &names)
+int GetSubFolders(FolderWalk &walk, const QByteArray &folderPath, std::vector<QByteArray> &names)
 {
-    std::vector<FolderEntry> entries;
-    fileSystem.startWalk(folderPath)->list(folderPath, EntryDetail::NamesAndTypes, entries);
-    for (FolderEntry &entry : entries) {
-        if (isCountedSubFolder(entry))
-            names.push_back(std::move(entry.name));
-    }
+    FolderListing listing;
+    walk.list(folderPath, EntryDetail::NamesAndTypes, listing);
+    names.insert(names.end(), std::make_move_iterator(listing.subFolders.begin()), std::make_move_iterator(listing.subFolders.end()));
     const int count = int(names.size());
     if (count != 0)
         SortNames(names, 0, count - 1);
     return count;
 }
 
-bool HoldsSubFolders(FolderEnumerator &fileSystem, const QByteArray &folderPath)
+bool HoldsSubFolders(FolderWalk &walk, const QByteArray &folderPath)
 {
-    std::vector<FolderEntry> entries;
-    fileSystem.startWalk(folderPath)->list(folderPath, EntryDetail::NamesAndTypes, entries);
-    return std::any_of(entries.begin(), entries.end(), isCountedSubFolder);
+    FolderListing listing;
+    walk.list(folderPath, EntryDetail::NamesAndTypes, listing);
+    return !listing.subFolders.empty();
 }
 
 void SortNames(std::vector<QByteArray> &names, int first, int last)

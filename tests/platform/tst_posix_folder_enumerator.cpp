@@ -1,18 +1,17 @@
+#include "platform/mount_table.h"
 #include "platform/posix_folder_enumerator.h"
 #include "support/fixture_tree.h"
 #include "support/test_main.h"
 
-#include <QMap>
+#include <QSet>
+
+#include <limits.h>
 
 namespace {
 
-// name → "folder" or the size, for comparing a listing whatever its order.
-QMap<QByteArray, QByteArray> described(const std::vector<FolderEntry> &entries)
+QSet<QByteArray> subFolderNames(const FolderListing &listing)
 {
-    QMap<QByteArray, QByteArray> description;
-    for (const FolderEntry &entry : entries)
-        description.insert(entry.name, entry.isFolder ? QByteArray("folder") : QByteArray::number(entry.size));
-    return description;
+    return QSet<QByteArray>(listing.subFolders.begin(), listing.subFolders.end());
 }
 
 } // namespace
@@ -25,34 +24,29 @@ private:
     PosixFolderEnumerator m_fileSystem;
 
 private slots:
-    void listsEveryEntryWithoutFollowingLinks()
+    void countsEveryEntryWithoutFollowingLinks()
     {
         FixtureTree tree;
-        tree.make({"sub/inner=1", ".dot=3", "file=10", "huge=5368709120", "to-sub->sub", "dangling->nowhere"});
+        tree.make({"sub/inner=1", ".dot=3", ".dotted/x=1", "file=10", "huge=5368709120", "to-sub->sub", "dangling->nowhere"});
         const auto walk = m_fileSystem.startWalk(tree.path());
-        std::vector<FolderEntry> entries;
-        QVERIFY(walk->list(tree.path(), EntryDetail::WithSizes, entries));
-        QCOMPARE(described(entries), (QMap<QByteArray, QByteArray>{
-                                         {"sub", "folder"},
-                                         {".dot", "3"},
-                                         {"file", "10"},
-                                         {"huge", "5368709120"},
-                                         {"to-sub", "3"},
-                                         {"dangling", "7"},
-                                     }));
+        FolderListing listing;
+        QVERIFY(walk->list(tree.path(), EntryDetail::WithSizes, listing));
+        QCOMPARE(subFolderNames(listing), (QSet<QByteArray>{"sub"}));
+        // The links count at their own lengths (3 and 7); the dot names not at all.
+        QCOMPARE(listing.files, 4);
+        QCOMPARE(listing.fileBytes, 10 + 5368709120ULL + 3 + 7);
     }
 
     void namesAndTypesAlone()
     {
         FixtureTree tree;
-        tree.make({"sub/", "file=10", "to-sub->sub"});
+        tree.make({"sub/", "file=10", "to-sub->sub", ".dotted/"});
         const auto walk = m_fileSystem.startWalk(tree.path());
-        std::vector<FolderEntry> entries;
-        QVERIFY(walk->list(tree.path(), EntryDetail::NamesAndTypes, entries));
-        QMap<QByteArray, bool> folders;
-        for (const FolderEntry &entry : entries)
-            folders.insert(entry.name, entry.isFolder);
-        QCOMPARE(folders, (QMap<QByteArray, bool>{{"sub", true}, {"file", false}, {"to-sub", false}}));
+        FolderListing listing;
+        QVERIFY(walk->list(tree.path(), EntryDetail::NamesAndTypes, listing));
+        QCOMPARE(subFolderNames(listing), (QSet<QByteArray>{"sub"}));
+        QCOMPARE(listing.files, 2);
+        QCOMPARE(listing.fileBytes, 0ULL);
     }
 
     void whatCannotBeListed_data()
@@ -61,21 +55,36 @@ private slots:
         QTest::newRow("missing folder") << QByteArray("missing/");
         QTest::newRow("a file") << QByteArray("file/");
         QTest::newRow("a link to a folder, below the first folder listed") << QByteArray("sub/to-other/");
+        QTest::newRow("a folder below a link") << QByteArray("sub/to-other/deeper/");
+        QTest::newRow("above the root") << QByteArray("../");
+        QTest::newRow("above the root from below it") << QByteArray("sub/../../");
     }
 
     void whatCannotBeListed()
     {
         QFETCH(QByteArray, relativePath);
         FixtureTree tree;
-        tree.make({"sub/", "other/x=1", "file=1", "sub/to-other->../other"});
+        tree.make({"sub/", "other/x=1", "other/deeper/", "file=1", "sub/to-other->../other"});
         const auto walk = m_fileSystem.startWalk(tree.path());
-        std::vector<FolderEntry> entries{{"stale", false, 1}};
-        QVERIFY(walk->list(tree.path(), EntryDetail::WithSizes, entries));
-        QVERIFY(!walk->list(tree.path() + relativePath, EntryDetail::WithSizes, entries));
-        QVERIFY(entries.empty());
+        FolderListing listing;
+        QVERIFY(walk->list(tree.path(), EntryDetail::WithSizes, listing));
+        QVERIFY(!walk->list(tree.path() + relativePath, EntryDetail::WithSizes, listing));
+        QVERIFY(listing.subFolders.empty());
+        QCOMPARE(listing.files, 0);
         // The walk goes on after a failure.
-        QVERIFY(walk->list(tree.path() + "other/", EntryDetail::WithSizes, entries));
-        QCOMPARE(entries.size(), size_t(1));
+        QVERIFY(walk->list(tree.path() + "other/", EntryDetail::WithSizes, listing));
+        QCOMPARE(listing.files, 1);
+    }
+
+    void aFolderOutsideTheRoot()
+    {
+        FixtureTree tree;
+        tree.make({"root/a/", "beside/x=1"});
+        const auto walk = m_fileSystem.startWalk(tree.path() + "root/");
+        FolderListing listing;
+        QVERIFY(!walk->list(tree.path() + "beside/", EntryDetail::WithSizes, listing));
+        QVERIFY(walk->list(tree.path() + "root/", EntryDetail::WithSizes, listing));
+        QCOMPARE(subFolderNames(listing), (QSet<QByteArray>{"a"}));
     }
 
     void listsInAnyOrderWithinOneWalk()
@@ -83,12 +92,56 @@ private slots:
         FixtureTree tree;
         tree.make({"a/b/c/x=1", "d/y=2"});
         const auto walk = m_fileSystem.startWalk(tree.path());
-        std::vector<FolderEntry> entries;
-        const QList<QByteArray> order = {"a/b/c/", "d/", "", "a/b/c/", "a/", "a/b/c/", "a/b/"};
+        FolderListing listing;
+        const QList<QByteArray> order = {"a/b/c/", "d/", "", "", "a/b/c/", "a/", "a/b/c/", "a/b/"};
         for (const QByteArray &relativePath : order) {
-            QVERIFY2(walk->list(tree.path() + relativePath, EntryDetail::WithSizes, entries), relativePath.constData());
-            QCOMPARE(entries.empty(), false);
+            QVERIFY2(walk->list(tree.path() + relativePath, EntryDetail::WithSizes, listing), relativePath.constData());
+            QCOMPARE(listing.files + qint64(listing.subFolders.size()), 1 + qint64(relativePath.isEmpty()));
         }
+    }
+
+    void pathsLongerThanTheSystemTakes()
+    {
+        // 50 levels of 200-byte names: 10,000 bytes of path, made one level at a time.
+        FixtureTree tree;
+        const QByteArray name(200, 'n');
+        tree.makeDeepChain("deep", 50, 9, name);
+        QByteArray path = tree.path() + "deep/";
+        for (int level = 0; level < 50; ++level)
+            path += name + '/';
+        QVERIFY(path.size() > PATH_MAX);
+        FolderListing listing;
+        const auto fromAbove = m_fileSystem.startWalk(tree.path());
+        QVERIFY(fromAbove->list(path, EntryDetail::WithSizes, listing));
+        QCOMPARE(listing.fileBytes, 9ULL);
+        // Chosen as the root itself, such a folder is opened the long way.
+        const auto fromThere = m_fileSystem.startWalk(path);
+        QVERIFY(fromThere->list(path, EntryDetail::WithSizes, listing));
+        QCOMPARE(listing.fileBytes, 9ULL);
+    }
+
+    void pseudoFileSystemsFromTheMountTable()
+    {
+        const MountTable mounts = MountTable::parse(
+            "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+            "23 22 0:5 / /dev rw,nosuid shared:2 - devtmpfs udev rw,size=8g\n"
+            "24 23 0:6 / /dev/shm rw shared:3 - tmpfs tmpfs rw\n"
+            "25 22 0:7 / /proc rw shared:4 master:9 - proc proc rw\n"
+            "26 22 0:8 / /mnt/with\\040space rw - ext4 /dev/sdb1 rw\n");
+        QVERIFY(mounts.isPseudoMount("/dev"));
+        QVERIFY(mounts.isPseudoMount("/proc"));
+        QVERIFY(!mounts.isPseudoMount("/dev/shm"));
+        QVERIFY(!mounts.isPseudoMount("/"));
+        QVERIFY(mounts.isOnPseudoFileSystem("/dev/block"));
+        QVERIFY(mounts.isOnPseudoFileSystem("/proc/self"));
+        QVERIFY(!mounts.isOnPseudoFileSystem("/dev/shm/x"));
+        QVERIFY(!mounts.isOnPseudoFileSystem("/home/user"));
+        QVERIFY(mounts.isMountPoint("/mnt/with space"));
+        QVERIFY(mounts.listsWholeFolders("/home/user"));
+        QVERIFY(mounts.listsWholeFolders("/dev/shm/x"));
+        QVERIFY(!mounts.listsWholeFolders("/proc/self"));
+        const QList<QByteArray> below = mounts.mountPointsBelow("/dev");
+        QCOMPARE(QSet<QByteArray>(below.begin(), below.end()), (QSet<QByteArray>{"shm"}));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "support/child_process.h"
 #include "support/faulty_folder_enumerator.h"
 #include "support/fixture_tree.h"
+#include "support/scan_records.h"
 #include "support/test_main.h"
 
 #include <QMap>
@@ -15,21 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using Records = QMap<QByteArray, QString>;
-
 namespace {
-
-// Every record of the cache, keyed by the folder's path below the tree ("" for the
-// tree itself).
-Records recordsBelow(const SizeCache &cache, const QByteArray &root)
-{
-    Records records;
-    for (int position = 1; position <= cache.count(); ++position) {
-        const QByteArray key = cache.keyAt(position);
-        records.insert(key.startsWith(root) ? key.mid(root.size()) : key, *cache.itemAt(position));
-    }
-    return records;
-}
 
 // The scan under test: the single-threaded one, or the parallel one with that many
 // threads. Both must leave the same records.
@@ -59,13 +46,10 @@ ScanResult scan(FolderEnumerator &enumerator, const QByteArray &root)
     return result;
 }
 
-// Records as lines "path=record", for passing out of a child process.
+// The total and the records, for passing out of a child process.
 QByteArray serialized(const ScanResult &result)
 {
-    QByteArray text = QByteArray::number(qint64(result.total));
-    for (auto it = result.records.begin(); it != result.records.end(); ++it)
-        text += '\n' + it.key() + '=' + it.value().toLatin1();
-    return text;
+    return QByteArray::number(qint64(result.total)) + '\n' + serialized(result.records);
 }
 
 // Lists through the real file system, and right after listing one folder removes one
@@ -89,9 +73,9 @@ private:
     public:
         Walk(VanishingFolderEnumerator &owner, std::unique_ptr<FolderWalk> real) : m_owner(owner), m_real(std::move(real)) {}
 
-        bool list(const QByteArray &folderPath, EntryDetail detail, std::vector<FolderEntry> &entries) override
+        bool list(const QByteArray &folderPath, EntryDetail detail, FolderListing &listing) override
         {
-            const bool listed = m_real->list(folderPath, detail, entries);
+            const bool listed = m_real->list(folderPath, detail, listing);
             if (folderPath == m_owner.m_parent)
                 QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), QString::fromLocal8Bit(m_owner.m_victim)});
             return listed;
@@ -218,7 +202,7 @@ private slots:
             return serialized(scan(fileSystem, root));
         });
         QVERIFY(output);
-        QCOMPARE(*output, QByteArray("5\n=15\nlocked/=00\nok/=05"));
+        QCOMPARE(*output, QByteArray("5\n=15\nlocked/=00\nok/=05\n"));
     }
 
     void aFolderThatDisappearsDuringTheScan()
@@ -321,7 +305,7 @@ private slots:
         QVERIFY(output);
         if (*output == "unsupported")
             QSKIP("no bind mounts here (needs root)");
-        QCOMPARE(*output, QByteArray("5\n=15\na/=15\na/loop/=00\n5\n=15\na/=15\na/loop/=00"));
+        QCOMPARE(*output, QByteArray("5\n=15\na/=15\na/loop/=00\n\n5\n=15\na/=15\na/loop/=00\n"));
     }
 
     void kernelPseudoFileSystemsCountAsEmpty()

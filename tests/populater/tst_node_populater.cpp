@@ -1,11 +1,15 @@
 #include "platform/operation_error.h"
 #include "platform/posix_folder_enumerator.h"
+#include "platform/qt_list_view.h"
 #include "platform/qt_tree_view.h"
 #include "populater/node_populater.h"
 #include "support/faulty_folder_enumerator.h"
 #include "support/fixture_tree.h"
+#include "support/recording_surface.h"
 #include "support/test_main.h"
 #include "support/tree_texts.h"
+
+#include <cstdio>
 
 // A fixture folder and a tree set up on it as the main window does: SetRoot on the
 // folder (or a folder below it), then the root's children at once.
@@ -163,6 +167,58 @@ private slots:
         QCOMPARE(tree.node(fixture.path() + "newest/")->children(), 0);
         populater.ExpandNode(*tree.node(fixture.path() + "newer/"));
         QCOMPARE(childTexts(tree.node(fixture.path() + "newer/")), (QStringList{"inner 【0 バイト】"}));
+    }
+
+    void openingTheDeepestNodesOneByOne()
+    {
+        // 50 levels of 200-byte names, 3 bytes of files at each level and 100 at the
+        // bottom: paths of 10,000 bytes, more than the system takes.
+        constexpr int depth = 50;
+        const QByteArray name(200, 'n');
+        FixtureTree fixture;
+        fixture.makeDeepChain("deep", depth, 100, name, 3);
+        QtTreeView tree;
+        QtListView breakdown;
+        breakdown.setColumnCount(3);
+        RecordingListBox lines;
+        cNodePopulater populater(m_fileSystem);
+        populater.setBreakdownList(&breakdown);
+        populater.setChartLines(&lines);
+        setUp(populater, tree, fixture.path());
+        tree.setExpandHandler([&](TreeNode &node) { populater.ExpandNode(node); });
+
+        QByteArray path = fixture.path() + "deep/";
+        for (int level = 1; level <= depth; ++level) {
+            TreeNode *node = tree.node(path);
+            QVERIFY(node);
+            tree.expandItem(QtTreeView::itemOf(node));
+            const int size = 100 + 3 * (depth - level + 1);
+            QCOMPARE(childTexts(node), QStringList{QString::fromLatin1(name) + " 【" + QString::number(size) + " バイト】"});
+            path += name + '/';
+        }
+        QCOMPARE(tree.node(path)->children(), 0);
+
+        // The folder above the bottom: its own 3 bytes and the bottom's 103.
+        TreeNode *aboveBottom = tree.node(path.chopped(name.size() + 1));
+        tree.setCurrentItem(QtTreeView::itemOf(aboveBottom));
+        RecordingSurface surface(443, 414);
+        populater.GraphNode(*aboveBottom, &surface, 0);
+        QCOMPARE(breakdown.topLevelItemCount(), 2);
+        const QTreeWidgetItem *ownFiles = breakdown.topLevelItem(0);
+        const QTreeWidgetItem *bottom = breakdown.topLevelItem(1);
+        QCOMPARE((QStringList{ownFiles->text(0), ownFiles->text(1), ownFiles->text(2)}), (QStringList{"単一フォルダ", "3 バイト", "2.83%"}));
+        QCOMPARE((QStringList{bottom->text(0), bottom->text(1), bottom->text(2)}), (QStringList{QString::fromLatin1(name), "103 バイト", "97.17%"}));
+    }
+
+    void aFolderGoneSinceTheScanOpensEmpty()
+    {
+        RootedTree rooted(m_fileSystem, {"a/b/x=3", "a/c/"});
+        auto &[fixture, tree, populater] = rooted;
+        QVERIFY(::rename((fixture.path() + "a").constData(), (fixture.path() + "moved").constData()) == 0);
+        TreeNode *a = tree.node(fixture.path() + "a/");
+        populater.ExpandNode(*a);
+        QCOMPARE(a->children(), 0);
+        QCOMPARE(a->text(), QStringLiteral("a 【3 バイト】"));
     }
 
     void aChildWhoseKeyIsTakenIsSkippedWhole()

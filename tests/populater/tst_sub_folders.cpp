@@ -77,9 +77,9 @@ private slots:
         FixtureTree tree;
         tree.make(layout);
         std::vector<QByteArray> names;
-        QCOMPARE(GetSubFolders(m_fileSystem, tree.path(), names), int(listed.size()));
+        QCOMPARE(GetSubFolders(*m_fileSystem.startWalk(tree.path()), tree.path(), names), int(listed.size()));
         QCOMPARE(Names(names.begin(), names.end()), listed);
-        QCOMPARE(HoldsSubFolders(m_fileSystem, tree.path()), !listed.isEmpty());
+        QCOMPARE(HoldsSubFolders(*m_fileSystem.startWalk(tree.path()), tree.path()), !listed.isEmpty());
     }
 
     void aFolderThatCannotBeListedHasNoSubFolders()
@@ -88,9 +88,9 @@ private slots:
         tree.make({"a/", "b/"});
         FaultyFolderEnumerator faulty(m_fileSystem, {tree.path()});
         std::vector<QByteArray> names;
-        QCOMPARE(GetSubFolders(faulty, tree.path(), names), 0);
+        QCOMPARE(GetSubFolders(*faulty.startWalk(tree.path()), tree.path(), names), 0);
         QVERIFY(names.empty());
-        QVERIFY(!HoldsSubFolders(faulty, tree.path()));
+        QVERIFY(!HoldsSubFolders(*faulty.startWalk(tree.path()), tree.path()));
     }
 };
 

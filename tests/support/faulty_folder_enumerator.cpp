@@ -11,13 +11,13 @@ public:
     {
     }
 
-    bool list(const QByteArray &folderPath, EntryDetail detail, std::vector<FolderEntry> &entries) override
+    bool list(const QByteArray &folderPath, EntryDetail detail, FolderListing &listing) override
     {
         if (m_failingPaths.contains(folderPath)) {
-            entries.clear();
+            listing.clear();
             return false;
         }
-        return m_real->list(folderPath, detail, entries);
+        return m_real->list(folderPath, detail, listing);
     }
 
 private:

@@ -71,21 +71,29 @@ void FixtureTree::make(const QList<QByteArray> &layout)
     }
 }
 
-void FixtureTree::makeDeepChain(const QByteArray &relativePath, int depth, quint64 fileSize)
+static void makeFileAt(int folder, const char *name, quint64 size)
+{
+    const int file = ::openat(folder, name, O_WRONLY | O_CREAT, 0644);
+    QVERIFY(file >= 0);
+    QVERIFY(::ftruncate(file, off_t(size)) == 0);
+    ::close(file);
+}
+
+void FixtureTree::makeDeepChain(const QByteArray &relativePath, int depth, quint64 fileSize, const QByteArray &name,
+                                quint64 fileAlongTheWay)
 {
     makeFolder(relativePath);
     int fd = ::open((m_path + relativePath).constData(), O_RDONLY | O_DIRECTORY);
     QVERIFY(fd >= 0);
     for (int level = 0; level < depth; ++level) {
-        QVERIFY(::mkdirat(fd, "d", 0755) == 0);
-        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
+        QVERIFY(::mkdirat(fd, name.constData(), 0755) == 0);
+        const int next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY);
         ::close(fd);
         fd = next;
         QVERIFY(fd >= 0);
+        if (fileAlongTheWay != 0)
+            makeFileAt(fd, "along", fileAlongTheWay);
     }
-    const int file = ::openat(fd, "bottom", O_WRONLY | O_CREAT, 0644);
-    QVERIFY(file >= 0);
-    QVERIFY(::ftruncate(file, off_t(fileSize)) == 0);
-    ::close(file);
+    makeFileAt(fd, "bottom", fileSize);
     ::close(fd);
 }

@@ -24,10 +24,12 @@ public:
     // "name->target" (symbolic link).
     void make(const QList<QByteArray> &layout);
 
-    // A chain of `depth` folders named "d" below relativePath, made one level at a time
-    // relative to the last, so that it may grow longer than any path the system takes.
-    // A file of fileSize bytes lies at the bottom.
-    void makeDeepChain(const QByteArray &relativePath, int depth, quint64 fileSize);
+    // A chain of `depth` folders named `name` below relativePath, made with mkdirat one
+    // level at a time relative to the last, so that it may grow longer than any path the
+    // system takes. A file "bottom" of fileSize bytes lies at the bottom; with
+    // fileAlongTheWay, every level holds a file "along" of that many bytes too.
+    void makeDeepChain(const QByteArray &relativePath, int depth, quint64 fileSize, const QByteArray &name = "d",
+                       quint64 fileAlongTheWay = 0);
 
 private:
     QTemporaryDir m_directory;

@@ -7,10 +7,10 @@ class GatedWalk final : public FolderWalk
 public:
     GatedWalk(GatedFolderEnumerator &gate, const QByteArray &rootPath) : m_gate(gate), m_real(gate.real().startWalk(rootPath)) {}
 
-    bool list(const QByteArray &folderPath, EntryDetail detail, std::vector<FolderEntry> &entries) override
+    bool list(const QByteArray &folderPath, EntryDetail detail, FolderListing &listing) override
     {
         m_gate.passGate(folderPath);
-        return m_real->list(folderPath, detail, entries);
+        return m_real->list(folderPath, detail, listing);
     }
 
 private:
