@@ -36,8 +36,8 @@ public:
         if (find(comparable, hash) != notFound)
             return false;
         if (4 * (m_entries.size() + 1) > 3 * m_slots.size())
-            rebuildIndex(m_slots.empty() ? 16 : 2 * m_slots.size(), 0);
-        m_entries.push_back({key, std::move(item)});
+            grow();
+        m_entries.push_back({key, std::move(item), hash});
         place(std::uint32_t(m_entries.size()), hash);
         return true;
     }
@@ -67,8 +67,11 @@ public:
     {
         if (!isPosition(position))
             return false;
+        free(slotOf(std::uint32_t(position)));
+        // Every later item moves down one position.
+        for (size_t later = size_t(position) + 1; later <= m_entries.size(); ++later)
+            --m_slots[slotOf(std::uint32_t(later))].position;
         m_entries.erase(m_entries.begin() + (position - 1));
-        rebuildIndex(m_slots.size(), std::uint32_t(position));
         return true;
     }
 
@@ -76,6 +79,7 @@ private:
     struct Entry {
         QByteArray key;
         T item;
+        std::uint32_t hash; // of the comparable key
     };
     // An open-addressed index into the entries: position + 1 (0 for a free slot) and
     // the key's hash. Eight bytes a slot, where a node of a hash table takes a hundred.
@@ -104,6 +108,16 @@ private:
         }
     }
 
+    // The slot that holds a position.
+    size_t slotOf(std::uint32_t position) const
+    {
+        const size_t mask = m_slots.size() - 1;
+        size_t slot = m_entries[position - 1].hash & mask;
+        while (m_slots[slot].position != position)
+            slot = (slot + 1) & mask;
+        return slot;
+    }
+
     void place(std::uint32_t position, std::uint32_t hash)
     {
         const size_t mask = m_slots.size() - 1;
@@ -113,14 +127,28 @@ private:
         m_slots[slot] = {position, hash};
     }
 
-    // The index again with slotCount slots, without the entry at position removed (0 for
-    // none) and the later ones one down. The hashes are kept, so no key is read again.
-    void rebuildIndex(size_t slotCount, std::uint32_t removed)
+    // Empties a slot, and moves up the slots after it that would no longer be found.
+    void free(size_t slot)
     {
-        const std::vector<Slot> old = std::exchange(m_slots, std::vector<Slot>(slotCount));
+        const size_t mask = m_slots.size() - 1;
+        size_t hole = slot;
+        for (size_t next = (hole + 1) & mask; m_slots[next].position != 0; next = (next + 1) & mask) {
+            const size_t home = m_slots[next].hash & mask;
+            if (((next - home) & mask) >= ((next - hole) & mask)) {
+                m_slots[hole] = m_slots[next];
+                hole = next;
+            }
+        }
+        m_slots[hole] = Slot{};
+    }
+
+    // Twice the slots; the hashes are kept, so no key is read again.
+    void grow()
+    {
+        const std::vector<Slot> old = std::exchange(m_slots, std::vector<Slot>(m_slots.empty() ? 16 : 2 * m_slots.size()));
         for (const Slot &slot : old) {
-            if (slot.position != 0 && slot.position != removed)
-                place(slot.position > removed && removed != 0 ? slot.position - 1 : slot.position, slot.hash);
+            if (slot.position != 0)
+                place(slot.position, slot.hash);
         }
     }
 
