@@ -8,9 +8,10 @@
 
 // Chosen cold, with the page cache dropped, where a scan waits for the disk and threads
 // help by keeping several status calls in flight. On the benchmark tree (2 cores, in
-// interleaved runs on a shared machine) 1 thread took 7.1 s, 4 took 4.0, 8 took 3.1 and
-// 16 took 2.8, as fast as the C walker at its best; 32 were no faster. Eight a core, 8
-// at the fewest, and never more than 32: beyond, threads only hold descriptors and memory.
+// interleaved runs on a machine shared with other builds) 1 thread took about 7 s, 4
+// took 4 s, and 8, 16 and 32 each 2.7 to 3.5 s, within 10% of the C walker at its best;
+// which of those three was fastest changed from run to run. Eight a core, then, 8 at
+// the fewest, and never more than 32: beyond, threads only hold descriptors and memory.
 constexpr unsigned threadsPerCore = 8;
 constexpr unsigned fewestThreads = 8;
 constexpr unsigned mostThreads = 32;
