@@ -14,8 +14,7 @@
 // of adding; removing an item moves every later item down by one. Adding under a key
 // that is present fails and stores nothing; looking up or removing an absent key or a
 // position outside 1 to count() fails. Failures are status returns, never exceptions.
-// Items stay where they are while the collection grows. A lookup after removals may
-// make the index again, so one thread at a time uses a collection, reading or writing.
+// Items stay where they are while the collection grows.
 template <typename T>
 class KeyedCollection
 {
@@ -37,8 +36,8 @@ public:
         if (find(comparable, hash) != notFound)
             return false;
         if (4 * (m_entries.size() + 1) > 3 * m_slots.size())
-            grow(m_slots.empty() ? 16 : 2 * m_slots.size());
-        m_entries.push_back({key, std::move(item)});
+            grow();
+        m_entries.push_back({key, std::move(item), hash});
         place(std::uint32_t(m_entries.size()), hash);
         return true;
     }
@@ -71,7 +70,11 @@ public:
     {
         const size_t before = m_entries.size();
         std::erase_if(m_entries, [&](const Entry &entry) { return takes(entry.key); });
-        m_indexStale = m_indexStale || m_entries.size() != before;
+        if (m_entries.size() == before)
+            return 0;
+        m_slots.assign(m_slots.size(), Slot{});
+        for (size_t position = 0; position < m_entries.size(); ++position)
+            place(std::uint32_t(position + 1), m_entries[position].hash);
         return int(before - m_entries.size());
     }
 
@@ -79,10 +82,11 @@ public:
     {
         if (!isPosition(position))
             return false;
+        free(slotOf(std::uint32_t(position)));
+        // Every later item moves down one position.
+        for (size_t later = size_t(position) + 1; later <= m_entries.size(); ++later)
+            --m_slots[slotOf(std::uint32_t(later))].position;
         m_entries.erase(m_entries.begin() + (position - 1));
-        // The positions after it moved: the index is made again when a key is next looked
-        // up, so that removing many items one after another stays linear.
-        m_indexStale = true;
         return true;
     }
 
@@ -90,6 +94,7 @@ private:
     struct Entry {
         QByteArray key;
         T item;
+        std::uint32_t hash; // of the comparable key
     };
     // An open-addressed index into the entries: position + 1 (0 for a free slot) and
     // the key's hash. Eight bytes a slot, where a node of a hash table takes a hundred.
@@ -104,10 +109,8 @@ private:
     bool isPosition(int position) const { return position >= 1 && position <= count(); }
 
     // The index of the entry under a comparable key, or notFound.
-    size_t find(const QByteArray &comparable, std::uint32_t hash)
+    size_t find(const QByteArray &comparable, std::uint32_t hash) const
     {
-        if (m_indexStale)
-            reindex();
         if (m_slots.empty())
             return notFound;
         const size_t mask = m_slots.size() - 1;
@@ -120,6 +123,16 @@ private:
         }
     }
 
+    // The slot that holds a position.
+    size_t slotOf(std::uint32_t position) const
+    {
+        const size_t mask = m_slots.size() - 1;
+        size_t slot = m_entries[position - 1].hash & mask;
+        while (m_slots[slot].position != position)
+            slot = (slot + 1) & mask;
+        return slot;
+    }
+
     void place(std::uint32_t position, std::uint32_t hash)
     {
         const size_t mask = m_slots.size() - 1;
@@ -129,27 +142,32 @@ private:
         m_slots[slot] = {position, hash};
     }
 
-    // The index again with slotCount slots, from the hashes it holds.
-    void grow(size_t slotCount)
+    // Empties a slot, and moves up the slots after it that would no longer be found.
+    void free(size_t slot)
     {
-        const std::vector<Slot> old = std::exchange(m_slots, std::vector<Slot>(slotCount));
+        const size_t mask = m_slots.size() - 1;
+        size_t hole = slot;
+        for (size_t next = (hole + 1) & mask; m_slots[next].position != 0; next = (next + 1) & mask) {
+            const size_t home = m_slots[next].hash & mask;
+            if (((next - home) & mask) >= ((next - hole) & mask)) {
+                m_slots[hole] = m_slots[next];
+                hole = next;
+            }
+        }
+        m_slots[hole] = Slot{};
+    }
+
+    // Twice the slots; the hashes are kept, so no key is read again.
+    void grow()
+    {
+        const std::vector<Slot> old = std::exchange(m_slots, std::vector<Slot>(m_slots.empty() ? 16 : 2 * m_slots.size()));
         for (const Slot &slot : old) {
             if (slot.position != 0)
                 place(slot.position, slot.hash);
         }
     }
 
-    // The index made anew from the keys, after removals moved the positions.
-    void reindex()
-    {
-        m_slots.assign(m_slots.size(), Slot{});
-        for (size_t position = 0; position < m_entries.size(); ++position)
-            place(std::uint32_t(position + 1), hashOf(comparableKey(m_entries[position].key, m_comparison)));
-        m_indexStale = false;
-    }
-
     KeyComparison m_comparison;
     std::deque<Entry> m_entries; // in the order of adding
     std::vector<Slot> m_slots;   // a power of two, at most three quarters used
-    bool m_indexStale = false;
 };

@@ -13,6 +13,7 @@ class FolderScanJob
 {
 public:
     // Threads beyond the cores help while the disk is read: most of them wait for it.
+    // Bounded; how it was chosen is told beside its constants.
     static int defaultThreads();
 
     FolderScanJob(FolderEnumerator &fileSystem, const QByteArray &rootPath, int threads = defaultThreads());

@@ -94,6 +94,36 @@ private slots:
         QCOMPARE(collection.item("d"), nullptr);
     }
 
+    void manyRemovalsKeepEveryOtherKeyFound()
+    {
+        KeyedCollection<int> collection(KeyComparison::Exact);
+        QList<int> expected;
+        for (int i = 0; i < 3000; ++i) {
+            collection.add("key" + QByteArray::number(i), i);
+            expected << i;
+        }
+        for (int i = 0; i < 3000; i += 3) {
+            QVERIFY(collection.remove("key" + QByteArray::number(i)));
+            expected.removeOne(i);
+        }
+        // By position too, from the front, the middle and the end (0).
+        for (const int wanted : {1, 1000, 0}) {
+            const int position = wanted == 0 ? collection.count() : wanted;
+            expected.removeAt(position - 1);
+            QVERIFY(collection.removeAt(position));
+        }
+        QCOMPARE(collection.count(), int(expected.size()));
+        for (int position = 1; position <= collection.count(); ++position) {
+            const int value = expected[position - 1];
+            QCOMPARE(*collection.itemAt(position), value);
+            QCOMPARE(collection.keyAt(position), "key" + QByteArray::number(value));
+            QCOMPARE(*collection.item("key" + QByteArray::number(value)), value);
+        }
+        QCOMPARE(collection.item("key0"), nullptr);
+        QVERIFY(collection.add("key0", -1));
+        QCOMPARE(*collection.itemAt(collection.count()), -1);
+    }
+
     void itemsStayInPlaceWhileTheCollectionGrows()
     {
         KeyedCollection<int> collection(KeyComparison::Exact);

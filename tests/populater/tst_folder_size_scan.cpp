@@ -1,3 +1,4 @@
+#include "platform/mount_table.h"
 #include "platform/posix_folder_enumerator.h"
 #include "populater/folder_size_scan.h"
 #include "populater/parallel_folder_size_scan.h"
@@ -308,11 +309,20 @@ private slots:
         QCOMPARE(*output, QByteArray("5\n=15\na/=15\na/loop/=00\n\n5\n=15\na/=15\na/loop/=00\n"));
     }
 
+    void kernelPseudoFileSystemsCountAsEmpty_data()
+    {
+        QTest::addColumn<QByteArray>("folder");
+        QTest::newRow("proc") << QByteArray("/proc/");
+        QTest::newRow("inside proc") << QByteArray("/proc/self/");
+        QTest::newRow("devtmpfs, which statfs calls tmpfs") << QByteArray("/dev/");
+    }
+
     void kernelPseudoFileSystemsCountAsEmpty()
     {
-        if (!QFile::exists(QStringLiteral("/proc/self/status")))
-            QSKIP("no /proc here");
-        const ScanResult result = scan(m_fileSystem, "/proc/");
+        QFETCH(QByteArray, folder);
+        if (!MountTable::read().isOnPseudoFileSystem(folder.chopped(1)))
+            QSKIP("no kernel pseudo file system there on this machine");
+        const ScanResult result = scan(m_fileSystem, folder);
         QCOMPARE(result.total, 0.0);
         QCOMPARE(result.records, (Records{{"", "00"}}));
     }
