@@ -101,7 +101,9 @@ QString PieSliceAccessible::text(QAccessible::Text t) const
     switch (t) {
     case QAccessible::Name:
         return slice.name;
+    // Screen readers read a list item's description, not always its value.
     case QAccessible::Value:
+    case QAccessible::Description:
         return slice.sizeText.isEmpty() ? formatPercent(slice.share, 2) : slice.sizeText + QStringLiteral(", ") + formatPercent(slice.share, 2);
     default:
         return {};

@@ -38,7 +38,8 @@ private:
     mutable std::vector<QAccessible::Id> m_slices;
 };
 
-// One slice of the chart: its name, and as its value the size text and the share.
+// One slice of the chart: its name, and as its value and description the size text and
+// the share.
 class PieSliceAccessible final : public QAccessibleInterface
 {
 public:

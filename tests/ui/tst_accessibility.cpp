@@ -132,6 +132,7 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             QAccessibleInterface *slice = chart()->child(i);
             QCOMPARE(int(slice->role()), int(QAccessible::ListItem));
+            QCOMPARE(slice->text(QAccessible::Description), slice->text(QAccessible::Value));
             QCOMPARE(slice->parent(), chart());
             QCOMPARE(chart()->indexOfChild(slice), i);
             // Each slice lies inside the chart, and the chart finds it at its own centre.
