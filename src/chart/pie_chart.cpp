@@ -4,6 +4,7 @@
 #include "platform/rounding.h"
 
 #include <cmath>
+#include <vector>
 
 namespace {
 

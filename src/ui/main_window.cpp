@@ -297,8 +297,10 @@ void fMain::handle(Handler &&handler)
 bool fMain::event(QEvent *event)
 {
     // On a screen of another pixel density the background is made anew at its ratio.
-    if (event->type() == QEvent::ScreenChangeInternal)
+    if (event->type() == QEvent::ScreenChangeInternal) {
         m_background = windowBackground(devicePixelRatioF());
+        update();
+    }
     return QWidget::event(event);
 }
 
