@@ -4,6 +4,7 @@
 #include "platform/rounding.h"
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -80,8 +81,6 @@ void cPieChart::Draw()
         m_listBox->clear();
 
     Geometry geometry;
-    geometry.start.assign(size_t(count) + 2, 0.0);
-    geometry.end.assign(size_t(count) + 2, 0.0);
     skipIfFailing([&] { geometry.cx = int16(double(integerDivide(canvas().scaleWidth(), 2))); });
     skipIfFailing([&] { geometry.cy = int16(double(integerDivide(canvas().scaleHeight(), 2))); });
     skipIfFailing([&] { geometry.rx = int16(geometry.cx * 0.7); });
@@ -107,75 +106,107 @@ void cPieChart::Draw()
         skipIfFailing([&] { ListOtherSections(others); });
     }
 
-    if (sections.Count() == 1) {
-        const auto &[cx, cy, rx, ry, start, end] = geometry;
-        skipIfFailing([&] {
-            const std::shared_ptr<cSection> section = sectionAt(sections, 1);
-            canvas().setFillColor(section->Color == -1 ? m_palette[0] : Colour(section->Color));
-        });
-        skipIfFailing([&] { canvas().ellipse(int16(cx - rx), int16(cy + ry), int16(cx + rx), int16(cy - ry)); });
-    } else {
-        drawSlices(sections, total, geometry);
-    }
-    drawLabels(sections, geometry);
+    const PieFigure figure = layOut(sections, total, geometry);
+    drawSlices(figure);
+    drawLabels(figure);
+    skipIfFailing([&] { canvas().setFigure(figure); });
 }
 
-void cPieChart::drawSlices(cSections &sections, double total, Geometry &geometry)
+PieFigure cPieChart::layOut(const cSections &sections, double total, const Geometry &geometry) const
 {
-    const auto &[cx, cy, rx, ry, start, end] = geometry;
+    const auto &[cx, cy, rx, ry] = geometry;
+    PieFigure figure;
+    figure.centre = QPoint(cx, cy);
+    figure.radiusX = rx;
+    figure.radiusY = ry;
     const int slices = sections.Count();
     const int period = slices % 2 == 1 ? 3 : 2;
+    // A step that fails leaves what the slice before had.
     double sliceShare = 0;
+    double previousEnd = 0;
+    Colour colour = m_palette[0];
     Point pStart;
     Point pEnd;
+    qint16 labelRx = 0;
+    qint16 labelRy = 0;
+    Point label;
     for (int i = 1; i <= slices; ++i) {
-        const size_t at = size_t(i);
+        PieSlice slice;
+        skipIfFailing([&] {
+            const std::shared_ptr<cSection> section = sectionAt(sections, i);
+            slice.name = section->Text;
+            if (m_sizeText)
+                slice.sizeText = m_sizeText(section->Size);
+        });
         skipIfFailing([&] {
             if (total == 0)
                 throw StepFailed{};
             sliceShare = sectionAt(sections, i)->Size / total;
         });
-        // Slice 1 starts just above the right-hand axis; every later one starts 0.01
-        // radian before the end of the one before, so that no gap shows between them.
-        geometry.start[at] = geometry.end[at - 1] - 0.01;
-        geometry.end[at] = sliceShare * fullTurn + geometry.end[at - 1];
-        skipIfFailing([&] { pStart = PointOnEllipse(start[at], rx, ry, cx, cy); });
-        skipIfFailing([&] { pEnd = PointOnEllipse(end[at], rx, ry, cx, cy); });
-        skipIfFailing([&] {
-            const std::shared_ptr<cSection> section = sectionAt(sections, i);
-            canvas().setFillColor(section->Color == -1 ? m_palette[size_t(i % period)] : Colour(section->Color));
-        });
-        // The slice runs clockwise from start to end, which is counterclockwise from
-        // its end to its start: the end goes first.
-        for (const double d : wedgeOffsets) {
-            skipIfFailing([&] {
-                canvas().pie(int16(cx - rx), int16(cy + ry), int16((cx + rx) - d), int16((cy - ry) - d),
-                             int16(pEnd.x - d), int16(pEnd.y - d), int16(pStart.x - d), int16(pStart.y - d));
-            });
+        slice.share = sliceShare;
+        // A pie of one slice is a whole ellipse: it has no angles, and its label sits
+        // on the right-hand end of the horizontal axis.
+        if (slices > 1) {
+            // Slice 1 starts just above the right-hand axis; every later one starts
+            // 0.01 radian before the end of the one before, so that no gap shows
+            // between them.
+            slice.startAngle = previousEnd - 0.01;
+            slice.endAngle = sliceShare * fullTurn + previousEnd;
+            previousEnd = slice.endAngle;
+            skipIfFailing([&] { pStart = PointOnEllipse(slice.startAngle, rx, ry, cx, cy); });
+            skipIfFailing([&] { pEnd = PointOnEllipse(slice.endAngle, rx, ry, cx, cy); });
         }
         skipIfFailing([&] {
-            if (m_listBox)
-                m_listBox->addLine(sectionAt(sections, i)->Text + QLatin1Char(':') + formatPercent(sliceShare, 1));
+            const std::shared_ptr<cSection> section = sectionAt(sections, i);
+            const Colour ownColour = slices > 1 ? m_palette[size_t(i % period)] : m_palette[0];
+            colour = section->Color == -1 ? ownColour : Colour(section->Color);
         });
-    }
-}
-
-void cPieChart::drawLabels(cSections &sections, const Geometry &geometry)
-{
-    const auto &[cx, cy, rx, ry, start, end] = geometry;
-    const int slices = sections.Count();
-    qint16 labelRx = 0;
-    qint16 labelRy = 0;
-    Point p;
-    for (int i = 1; i <= slices; ++i) {
-        const size_t at = size_t(i);
+        slice.colour = colour;
+        slice.rimStart = QPoint(pStart.x, pStart.y);
+        slice.rimEnd = QPoint(pEnd.x, pEnd.y);
         // The labels sit on the rim itself.
         skipIfFailing([&] { labelRx = int16(rx / 1.0); });
         skipIfFailing([&] { labelRy = int16(ry / 1.0); });
-        const double mid = (start[at] + end[at]) / 2.0;
-        skipIfFailing([&] { p = PointOnEllipse(mid, labelRx, labelRy, cx, cy); });
-        skipIfFailing([&] { DrawLabel(sectionAt(sections, i)->Text, p.x, p.y); });
+        const double mid = (slice.startAngle + slice.endAngle) / 2.0;
+        skipIfFailing([&] { label = PointOnEllipse(mid, labelRx, labelRy, cx, cy); });
+        slice.labelCentre = QPoint(label.x, label.y);
+        figure.slices.push_back(slice);
     }
+    return figure;
+}
+
+void cPieChart::drawSlices(const PieFigure &figure)
+{
+    const int cx = figure.centre.x();
+    const int cy = figure.centre.y();
+    const int rx = figure.radiusX;
+    const int ry = figure.radiusY;
+    if (figure.isWholeEllipse()) {
+        skipIfFailing([&] { canvas().setFillColor(figure.slices.front().colour); });
+        skipIfFailing([&] { canvas().ellipse(int16(cx - rx), int16(cy + ry), int16(cx + rx), int16(cy - ry)); });
+        return;
+    }
+    for (const PieSlice &slice : figure.slices) {
+        skipIfFailing([&] { canvas().setFillColor(slice.colour); });
+        // The slice runs clockwise from start to end, which is counterclockwise from
+        // its end to its start: the end goes first.
+        const QPoint pStart = slice.rimStart;
+        const QPoint pEnd = slice.rimEnd;
+        for (const double d : wedgeOffsets) {
+            skipIfFailing([&] {
+                canvas().pie(int16(cx - rx), int16(cy + ry), int16((cx + rx) - d), int16((cy - ry) - d),
+                             int16(pEnd.x() - d), int16(pEnd.y() - d), int16(pStart.x() - d), int16(pStart.y() - d));
+            });
+        }
+        if (m_listBox)
+            m_listBox->addLine(slice.name + QLatin1Char(':') + formatPercent(slice.share, 1));
+    }
+}
+
+void cPieChart::drawLabels(const PieFigure &figure)
+{
+    for (const PieSlice &slice : figure.slices)
+        skipIfFailing([&] { DrawLabel(slice.name, qint16(slice.labelCentre.x()), qint16(slice.labelCentre.y())); });
 }
 
 cPieChart::Point cPieChart::PointOnEllipse(double angle, qint16 rx, qint16 ry, qint16 cx, qint16 cy) const

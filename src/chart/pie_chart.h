@@ -3,18 +3,20 @@
 #include "chart/sections.h"
 #include "platform/drawing_surface.h"
 #include "platform/list_box.h"
+#include "platform/pie_figure.h"
 
 #include <QtGlobal>
 
 #include <array>
+#include <functional>
 #include <memory>
-#include <vector>
 
 // Draws an ordered list of sections as a pie: the sections under 3 % of the total are
 // folded into one slice "その他", slices without a colour of their own take one from a
 // palette of three, each slice is drawn as six stacked wedges clockwise from just above
 // the right-hand axis, and each slice's name is written in a box on the rim. A text
-// breakdown goes into the list box it is given.
+// breakdown goes into the list box it is given. The figure is laid out first, then
+// painted, then handed to the surface as data.
 class cPieChart
 {
 public:
@@ -29,6 +31,9 @@ public:
 
     // Where the breakdown lines go; none: they are not written.
     void setListBox(ListBox *listBox) { m_listBox = listBox; }
+
+    // How a slice's size in bytes reads in the figure; none: slices carry no size text.
+    void setSizeText(std::function<QString(double)> sizeText) { m_sizeText = std::move(sizeText); }
 
     // Folds, clears and draws, writes the breakdown, then the labels. Every step that
     // fails (no canvas, a coordinate outside 16 bits, ...) is skipped and the next runs;
@@ -45,21 +50,22 @@ private:
         qint16 y = 0;
     };
 
-    // The geometry of one Draw, kept for the label pass.
+    // The centre and radii of one Draw.
     struct Geometry {
         qint16 cx = 0, cy = 0, rx = 0, ry = 0;
-        std::vector<double> start, end; // angles of slices 1 to M, in radians
     };
 
     Point PointOnEllipse(double angle, qint16 rx, qint16 ry, qint16 cx, qint16 cy) const;
     void ListOtherSections(const cSections &others);
     void DrawLabel(const QString &text, qint16 x, qint16 y);
-    void drawSlices(cSections &sections, double total, Geometry &geometry);
-    void drawLabels(cSections &sections, const Geometry &geometry);
+    PieFigure layOut(const cSections &sections, double total, const Geometry &geometry) const;
+    void drawSlices(const PieFigure &figure);
+    void drawLabels(const PieFigure &figure);
     DrawingSurface &canvas() const;
 
     std::array<Colour, 3> m_palette;
     std::shared_ptr<cSections> m_sections;
     DrawingSurface *m_canvas = nullptr;
     ListBox *m_listBox = nullptr;
+    std::function<QString(double)> m_sizeText;
 };

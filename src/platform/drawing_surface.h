@@ -15,6 +15,8 @@ constexpr Colour rgb(int red, int green, int blue)
 inline constexpr Colour windowTextColour = 0x80000008;
 inline constexpr Colour highlight3DColour = 0x80000014;
 
+struct PieFigure;
+
 // The surface the pie chart draws on. All numbers are pixels from the top-left corner
 // of the drawing area, y growing downward.
 class DrawingSurface
@@ -53,4 +55,8 @@ public:
     // The wedge of that ellipse running counterclockwise on screen from the ray through
     // (x1, y1) to the ray through (x2, y2); the whole ellipse when both are one pixel.
     virtual void pie(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2) = 0;
+
+    // What the drawing since the last clear shows, told once it is drawn; cls() forgets
+    // it. Assistive technology, the keyboard and pointing read the picture from this.
+    virtual void setFigure(const PieFigure &figure) = 0;
 };

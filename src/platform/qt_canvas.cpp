@@ -1,7 +1,13 @@
 #include "platform/qt_canvas.h"
 
+#include "platform/qt_canvas_accessible.h"
+
+#include <QAccessible>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 #include <cmath>
@@ -27,28 +33,61 @@ double parameterAngle(const QRectF &box, int x, int y)
     return std::atan2(up, across) * 180.0 / std::numbers::pi;
 }
 
+// The band along the edge in which the focus mark shows.
+constexpr int focusMarkWidth = 2;
+
 } // namespace
 
 QtCanvas::QtCanvas(QWidget *parent)
     : QWidget(parent)
 {
+    static const bool accessible = (QAccessible::installFactory(QtCanvasAccessible::create), true);
+    Q_UNUSED(accessible);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void QtCanvas::setBackground(const QImage &background)
+void QtCanvas::setBackground(Picture background)
 {
-    m_background = background;
+    m_backgroundPicture = std::move(background);
+    m_background = QImage();
     cls();
 }
 
 void QtCanvas::cls()
 {
-    m_image = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    clearImage();
+    replaceFigure({});
+    update();
+}
+
+void QtCanvas::setFigure(const PieFigure &figure)
+{
+    replaceFigure(figure);
+    update();
+}
+
+void QtCanvas::clearImage()
+{
+    const qreal ratio = devicePixelRatioF();
+    m_image = QImage(size().expandedTo(QSize(1, 1)) * ratio, QImage::Format_RGB32);
+    m_image.setDevicePixelRatio(ratio);
     m_image.fill(palette().color(QPalette::Base));
+    if (!m_backgroundPicture)
+        return;
+    if (m_background.isNull() || m_background.devicePixelRatio() != ratio)
+        m_background = m_backgroundPicture(ratio);
     QPainter painter(&m_image);
     painter.drawImage(0, 0, m_background);
-    painter.end();
-    update();
+}
+
+void QtCanvas::replaceFigure(const PieFigure &figure)
+{
+    m_figure = figure;
+    m_currentSlice = -1;
+    QAccessibleEvent reordered(this, QAccessible::ObjectReorder);
+    QAccessible::updateAccessibility(&reordered);
+    QAccessibleEvent described(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&described);
 }
 
 void QtCanvas::setFontSize(double points)
@@ -133,21 +172,78 @@ QColor QtCanvas::toQColor(Colour colour) const
     return QColor(int(colour & 0xff), int(colour >> 8 & 0xff), int(colour >> 16 & 0xff));
 }
 
+bool QtCanvas::event(QEvent *event)
+{
+    // On a screen of another pixel density the image is made anew at its ratio.
+    if (event->type() == QEvent::ScreenChangeInternal)
+        remakeImage();
+    return QWidget::event(event);
+}
+
 void QtCanvas::paintEvent(QPaintEvent *)
 {
-    QPainter(this).drawImage(0, 0, m_image);
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_image);
+    if (!hasFocus())
+        return;
+    if (m_currentSlice >= 0) {
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 3));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(m_figure.outline(m_currentSlice));
+        painter.restore();
+    }
+    // Some styles (Fusion) tint the whole inside of a focus frame: only its edge is
+    // painted, so that the chart keeps its colours.
+    QStyleOptionFocusRect focusMark;
+    focusMark.initFrom(this);
+    focusMark.backgroundColor = palette().color(QPalette::Base);
+    painter.setClipRegion(QRegion(rect()) - QRegion(rect().adjusted(focusMarkWidth, focusMarkWidth, -focusMarkWidth, -focusMarkWidth)));
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focusMark, &painter, this);
 }
 
 void QtCanvas::resizeEvent(QResizeEvent *)
 {
+    remakeImage();
+}
+
+void QtCanvas::remakeImage()
+{
     // Resize events can arrive late, when the widget is first shown or grabbed: what
-    // was drawn before stays.
-    if (m_image.size() == size())
+    // was drawn before stays, and so does what it shows.
+    if (m_image.deviceIndependentSize() == QSizeF(size()) && m_image.devicePixelRatio() == devicePixelRatioF())
         return;
     const QImage drawn = m_image;
-    cls();
+    clearImage();
     QPainter painter(&m_image);
     painter.drawImage(0, 0, drawn);
+    painter.end();
+    update();
+}
+
+void QtCanvas::keyPressEvent(QKeyEvent *event)
+{
+    if (m_figure.slices.empty() || (event->key() != Qt::Key_Left && event->key() != Qt::Key_Right)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    stepSlice(event->key() == Qt::Key_Right ? 1 : -1);
+}
+
+void QtCanvas::stepSlice(int step)
+{
+    // Right follows the slices as drawn, clockwise; from none it starts at the first,
+    // Left at the last, and both go round.
+    const int count = int(m_figure.slices.size());
+    if (m_currentSlice < 0)
+        m_currentSlice = step > 0 ? 0 : count - 1;
+    else
+        m_currentSlice = (m_currentSlice + step + count) % count;
+    update();
+    QAccessibleEvent focused(this, QAccessible::Focus);
+    focused.setChild(m_currentSlice);
+    QAccessible::updateAccessibility(&focused);
 }
 
 void QtCanvas::drawShape(const std::function<void(QPainter &)> &draw)

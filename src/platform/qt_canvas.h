@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/drawing_surface.h"
+#include "platform/pie_figure.h"
 
 #include <QFont>
 #include <QImage>
@@ -9,7 +10,10 @@
 #include <functional>
 
 // A drawing surface that draws into an image of its own and paints from it, so that
-// what was drawn survives being covered. Its background picture stays through cls().
+// what was drawn survives being covered. The image has the window's device pixel
+// ratio: coordinates are logical pixels, lines and text come out at full resolution.
+// Its background picture stays through cls(). With the keyboard focus, Left and Right
+// step through the slices of what it shows; the current one is outlined.
 class QtCanvas final : public QWidget, public DrawingSurface
 {
     Q_OBJECT
@@ -17,8 +21,15 @@ class QtCanvas final : public QWidget, public DrawingSurface
 public:
     explicit QtCanvas(QWidget *parent = nullptr);
 
-    void setBackground(const QImage &background);
+    // Makes the background picture at a device pixel ratio; asked again when the
+    // ratio changes.
+    using Picture = std::function<QImage(qreal devicePixelRatio)>;
+    void setBackground(Picture background);
     QImage image() const { return m_image; }
+
+    const PieFigure &figure() const { return m_figure; }
+    // The slice Left and Right have reached, -1 for none.
+    int currentSlice() const { return m_currentSlice; }
 
     int scaleWidth() const override { return width(); }
     int scaleHeight() const override { return height(); }
@@ -33,19 +44,29 @@ public:
     void print(int x, int y, const QString &text) override;
     void ellipse(int left, int top, int right, int bottom) override;
     void pie(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2) override;
+    void setFigure(const PieFigure &figure) override;
 
     // A colour as Qt paints it; system colours come from the widget's palette.
     QColor toQColor(Colour colour) const;
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void drawShape(const std::function<void(QPainter &)> &draw);
+    void clearImage();
+    void remakeImage();
+    void replaceFigure(const PieFigure &figure);
+    void stepSlice(int step);
 
+    Picture m_backgroundPicture;
     QImage m_background;
     QImage m_image;
+    PieFigure m_figure;
+    int m_currentSlice = -1;
     Colour m_fillColour = rgb(192, 255, 255);
     const Colour m_foregroundColour = windowTextColour;
 };

@@ -12,6 +12,7 @@ void cNodePopulater::GraphNode(TreeNode &n, DrawingSurface *Canvas, qint32)
     cPieChart chart;
     chart.setCanvas(Canvas);
     chart.setListBox(m_chartLines);
+    chart.setSizeText(FormatSize);
     DrawingSurface *canvas = chart.Canvas();
     if (!canvas)
         throw OperationError("グラフの描画先がありません。");

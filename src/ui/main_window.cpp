@@ -13,6 +13,7 @@
 #include "ui/fonts.h"
 #include "ui/scan_progress_dialog.h"
 
+#include <QAccessibleWidget>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -48,6 +49,21 @@ Control *place(Control *control, int left, int top, int width, int height, doubl
     return control;
 }
 
+// A plain widget reads as a filler to assistive technology; the program's window is a
+// frame, named by its title.
+QAccessibleInterface *accessibleWindow(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("fMain") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
+void describe(QWidget *control, const QString &name, const QString &description)
+{
+    control->setAccessibleName(name);
+    control->setAccessibleDescription(description);
+}
+
 } // namespace
 
 fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
@@ -59,8 +75,10 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
     , List2(place(new QtListBox(this), 396, 12, 42, 14, 9))
     , lvwFolders(place(new QtListView(this), 8, 308, 315, 148, 9))
     , m_fileSystem(fileSystem)
-    , m_background(windowBackground())
+    , m_background(windowBackground(devicePixelRatioF()))
 {
+    static const bool accessible = (QAccessible::installFactory(accessibleWindow), true);
+    Q_UNUSED(accessible);
     setWindowTitle(caption);
     setWindowIcon(appIcon());
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
@@ -69,7 +87,7 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
     setFont(uiFont(8.25));
     setAcceptDrops(true);
 
-    picGraph->setBackground(chartBackground());
+    picGraph->setBackground(chartBackground);
     picGraph->setFocusPolicy(Qt::TabFocus);
     List2->hide();
 
@@ -77,6 +95,14 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
     lvwFolders->setHeaderLabels({QStringLiteral("フォルダ名"), QStringLiteral("容量"), QStringLiteral("割合")});
     for (const auto &[column, width] : {std::pair{0, 167}, std::pair{1, 67}, std::pair{2, 60}})
         lvwFolders->setColumnWidth(column, width);
+
+    describe(txtRootFolder, rootFolderName, QStringLiteral("選択したフォルダのパス"));
+    describe(cmdBrowse, browseName, QStringLiteral("調べるフォルダを選び、その下の容量を集計します"));
+    describe(trvFolders, treeName, QStringLiteral("フォルダと容量。フォルダをクリックすると円グラフと内訳に表示します"));
+    // The chart's description is its picture, summed up by the chart itself.
+    picGraph->setAccessibleName(chartName);
+    describe(List2, chartLinesName, QStringLiteral("円グラフの各部分と割合"));
+    describe(lvwFolders, breakdownName, QStringLiteral("グラフに表示したフォルダの内訳: フォルダ名、容量、割合"));
 
     setTabOrder(txtRootFolder, cmdBrowse);
     setTabOrder(cmdBrowse, trvFolders);
@@ -266,6 +292,16 @@ void fMain::handle(Handler &&handler)
         QMessageBox::critical(this, caption, QStringLiteral("予期しないエラーが発生しました。"));
         QCoreApplication::exit(1);
     }
+}
+
+bool fMain::event(QEvent *event)
+{
+    // On a screen of another pixel density the background is made anew at its ratio.
+    if (event->type() == QEvent::ScreenChangeInternal) {
+        m_background = windowBackground(devicePixelRatioF());
+        update();
+    }
+    return QWidget::event(event);
 }
 
 void fMain::paintEvent(QPaintEvent *)

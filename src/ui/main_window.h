@@ -49,7 +49,15 @@ public:
     // A folder as a file URL, every byte of its path kept (percent-encoded).
     static QUrl folderUrl(const QByteArray &folderPath);
 
+    static inline const QString rootFolderName = QStringLiteral("ルートフォルダ");
+    static inline const QString browseName = QStringLiteral("SELECT（フォルダを選択）");
+    static inline const QString treeName = QStringLiteral("フォルダツリー");
+    static inline const QString chartName = QStringLiteral("円グラフ");
+    static inline const QString chartLinesName = QStringLiteral("円グラフの内訳行");
+    static inline const QString breakdownName = QStringLiteral("内訳");
+
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;

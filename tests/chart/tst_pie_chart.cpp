@@ -300,7 +300,64 @@ private slots:
         canvas.setPalette(palette);
         cPieChart chart;
         draw(chart, &canvas, nullptr, slices);
-        QCOMPARE(QColor(canvas.image().pixel(QPoint(221, 207) + offset)), colour);
+        const QPoint point = QPoint(221, 207) + offset;
+        QCOMPARE(QColor(canvas.image().pixel(point)), colour);
+        // The figure the canvas was told finds the slice painted there.
+        const int slice = canvas.figure().sliceAt(QPointF(point) + QPointF(0.5, 0.5));
+        if (colour == QColor(Qt::white))
+            QCOMPARE(slice, -1);
+        else
+            QCOMPARE(canvas.toQColor(canvas.figure().slices.at(size_t(slice)).colour), colour);
+    }
+
+    void theSurfaceIsToldTheFigureItWasDrawnFrom()
+    {
+        RecordingSurface surface(443, 414);
+        cPieChart chart;
+        chart.setSizeText([](double size) { return QStringLiteral("%1 B").arg(size); });
+        draw(chart, &surface, nullptr, {{"A", 50}, {"B", 30}, {"C", 19}, {"D", 1}});
+        QCOMPARE(surface.figuresTold, 1);
+        const PieFigure &figure = surface.figure;
+        QCOMPARE(figure.centre, QPoint(221, 207));
+        QCOMPARE(figure.radiusX, 155);
+        QCOMPARE(figure.radiusY, 145);
+        QStringList names;
+        QStringList sizes;
+        QList<double> shares;
+        QList<Colour> colours;
+        for (const PieSlice &slice : figure.slices) {
+            names << slice.name;
+            sizes << slice.sizeText;
+            shares << slice.share;
+            colours << slice.colour;
+        }
+        QCOMPARE(names, (QStringList{"A", "B", "C", "その他"}));
+        QCOMPARE(sizes, (QStringList{"50 B", "30 B", "19 B", "1 B"}));
+        QCOMPARE(shares, (QList<double>{0.5, 0.3, 0.19, 0.01}));
+        QCOMPARE(colours, (QList<Colour>{palette1, palette0, palette1, cPieChart::otherColour}));
+        QCOMPARE(figure.slices.front().startAngle, -0.01);
+        QCOMPARE(figure.slices.back().endAngle, 6.28318530717959);
+        // The first wedge of each slice goes from its rim end to its rim start, and each
+        // label is centred on its label point.
+        const QStringList pies = surface.callsOf("pie");
+        const QStringList prints = surface.callsOf("print");
+        for (size_t i = 0; i < figure.slices.size(); ++i) {
+            const PieSlice &slice = figure.slices[i];
+            QCOMPARE(pies[int(i) * 6], QStringLiteral("pie 66 352 376 62 %1 %2 %3 %4").arg(slice.rimEnd.x()).arg(slice.rimEnd.y()).arg(slice.rimStart.x()).arg(slice.rimStart.y()));
+            QCOMPARE(prints[int(i)], QStringLiteral("print %1 %2 %3").arg(slice.labelCentre.x() - 21).arg(slice.labelCentre.y() - 6).arg(slice.name));
+        }
+    }
+
+    void nothingDrawnIsToldToo()
+    {
+        RecordingSurface surface(443, 414);
+        cPieChart chart;
+        chart.Draw();
+        QCOMPARE(surface.figuresTold, 0);
+        chart.setCanvas(&surface);
+        chart.Draw();
+        QCOMPARE(surface.figuresTold, 1);
+        QVERIFY(surface.figure.slices.empty());
     }
 
     void paintedLabelsCoverTheSlices()

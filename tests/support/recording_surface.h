@@ -2,6 +2,7 @@
 
 #include "platform/drawing_surface.h"
 #include "platform/list_box.h"
+#include "platform/pie_figure.h"
 
 #include <QStringList>
 
@@ -13,6 +14,8 @@ public:
     RecordingSurface(int width, int height) : m_width(width), m_height(height) {}
 
     QStringList calls;
+    PieFigure figure; // the last one told
+    int figuresTold = 0;
     double textWidthResult = 40;
     double textHeightResult = 12;
 
@@ -31,6 +34,11 @@ public:
     void pie(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2) override
     {
         calls << line("pie", {left, top, right, bottom, x1, y1, x2, y2});
+    }
+    void setFigure(const PieFigure &told) override
+    {
+        figure = told;
+        ++figuresTold;
     }
 
     // The calls whose line begins with a word.

@@ -1,0 +1,58 @@
+#include "platform/pie_figure.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr double fullTurn = 2 * std::numbers::pi;
+
+double degrees(double radians)
+{
+    return radians * 180 / std::numbers::pi;
+}
+
+} // namespace
+
+int PieFigure::sliceAt(QPointF point) const
+{
+    if (slices.empty() || radiusX <= 0 || radiusY <= 0)
+        return -1;
+    const double across = (point.x() - centre.x()) / radiusX;
+    const double down = (point.y() - centre.y()) / radiusY;
+    if (across * across + down * down > 1)
+        return -1;
+    if (isWholeEllipse())
+        return 0;
+    // The ellipse's own parameter, which is how the slices' angles were laid out.
+    const double angle = std::atan2(down, across);
+    for (int i = int(slices.size()) - 1; i >= 0; --i) {
+        const PieSlice &slice = slices[size_t(i)];
+        double turned = angle;
+        while (turned < slice.startAngle)
+            turned += fullTurn;
+        while (turned - fullTurn >= slice.startAngle)
+            turned -= fullTurn;
+        if (turned <= slice.endAngle)
+            return i;
+    }
+    return -1;
+}
+
+QPainterPath PieFigure::outline(int slice) const
+{
+    QPainterPath path;
+    if (slice < 0 || size_t(slice) >= slices.size())
+        return path;
+    const QRectF box = ellipseBox();
+    if (isWholeEllipse()) {
+        path.addEllipse(box);
+        return path;
+    }
+    // Qt turns counterclockwise; the slices run clockwise.
+    const PieSlice &shown = slices[size_t(slice)];
+    path.moveTo(centre);
+    path.arcTo(box, -degrees(shown.startAngle), -degrees(shown.endAngle - shown.startAngle));
+    path.closeSubpath();
+    return path;
+}

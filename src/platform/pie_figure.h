@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/drawing_surface.h"
+
+#include <QPainterPath>
+#include <QPoint>
+#include <QPointF>
+#include <QRect>
+#include <QString>
+
+#include <vector>
+
+// One slice of a drawn pie as data: what it stands for and where it lies. Angles are
+// radians, clockwise on screen from the right-hand axis.
+struct PieSlice {
+    QString name;
+    QString sizeText;
+    double share = 0; // of the pie's total, 0 to 1
+    Colour colour = 0;
+    double startAngle = 0;
+    double endAngle = 0;
+    QPoint rimStart; // where the slice's first and last edges meet the rim
+    QPoint rimEnd;
+    QPoint labelCentre;
+};
+
+// What a pie chart shows, in the surface's pixels: the ellipse and its slices in the
+// order they were drawn. A pie of one slice is the whole ellipse.
+struct PieFigure {
+    QPoint centre;
+    int radiusX = 0;
+    int radiusY = 0;
+    std::vector<PieSlice> slices;
+
+    QRect ellipseBox() const { return QRect(centre.x() - radiusX, centre.y() - radiusY, 2 * radiusX, 2 * radiusY); }
+    bool isWholeEllipse() const { return slices.size() == 1; }
+
+    // The slice drawn at a point, -1 for none; where slices overlap, the later one was
+    // drawn over the earlier.
+    int sliceAt(QPointF point) const;
+
+    // The slice's edge: centre, rim and back; the whole ellipse for a pie of one slice.
+    QPainterPath outline(int slice) const;
+};
