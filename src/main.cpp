@@ -1,13 +1,14 @@
 // Zorvik_Kavrona: shows where the disk space below a folder goes.
 //
-//   zorvik-kavrona                            the window
-//   zorvik-kavrona FOLDER                     the window, FOLDER chosen as with "SELECT"
+//   zorvik-kavrona [options] [FOLDER]         the window, FOLDER (a path or a file://
+//                                             URL) chosen as with "SELECT"
 //   zorvik-kavrona --snapshot FILE.png FOLDER a PNG of the window with FOLDER's root
 //                                             node opened and clicked; no window shown
+//   zorvik-kavrona --help | --version
 
-#include "platform/folder_path.h"
 #include "platform/posix_folder_enumerator.h"
 #include "ui/application_setup.h"
+#include "ui/command_line.h"
 #include "ui/main_window.h"
 #include "ui/snapshot.h"
 
@@ -16,82 +17,78 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
-
-#include <sys/stat.h>
 
 namespace {
 
-struct Options {
-    QByteArray folder;
-    QString snapshotFile;
-};
+constexpr char noDisplay[] = "zorvik-kavrona: no display to show the window on; use --snapshot FILE.png FOLDER "
+                             "for a picture of it, or -platform offscreen\n";
+constexpr char noPlatform[] = "zorvik-kavrona: Qt could not start a platform plugin to show the window with; use "
+                              "--snapshot FILE.png FOLDER for a picture of it, or -platform offscreen\n";
 
-void printUsage(const char *program)
+bool displayNamed(const CommandLine &commandLine)
 {
-    std::fprintf(stderr, "usage: %s [FOLDER]\n       %s --snapshot FILE.png FOLDER\n", program, program);
+    return commandLine.platformChosen || !qEnvironmentVariableIsEmpty("DISPLAY")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
-std::optional<Options> parseOptions(int argc, char *argv[])
-{
-    Options options;
-    if (argc == 4 && QByteArray(argv[1]) == "--snapshot") {
-        options.snapshotFile = QString::fromLocal8Bit(argv[2]);
-        options.folder = argv[3];
-    } else if (argc == 2 && !QByteArray(argv[1]).startsWith("--")) {
-        options.folder = argv[1];
-    } else if (argc != 1) {
-        return std::nullopt;
-    }
-    return options;
-}
+QtMessageHandler qtMessageHandler = nullptr;
 
-// The folder named on the command line as an absolute folder path, or nothing with a
-// message when it names no folder.
-std::optional<QByteArray> folderPathOf(const QByteArray &argument)
+// Qt ends with a fatal message when its platform plugin cannot start (a display that
+// cannot be reached, a plugin that is not there): say so and exit rather than abort.
+void exitWhenTheWindowCannotShow(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    char *resolved = ::realpath(argument.constData(), nullptr);
-    struct stat status;
-    if (!resolved || ::stat(resolved, &status) != 0 || !S_ISDIR(status.st_mode)) {
-        std::fprintf(stderr, "zorvik-kavrona: not a folder: %s\n", argument.constData());
-        std::free(resolved);
-        return std::nullopt;
+    if (type == QtFatalMsg) {
+        std::fputs(noPlatform, stderr);
+        std::_Exit(1);
     }
-    QByteArray path(resolved);
-    std::free(resolved);
-    if (!path.endsWith(folderSeparator))
-        path += folderSeparator;
-    return path;
+    if (qtMessageHandler)
+        qtMessageHandler(type, context, message);
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    const std::optional<Options> options = parseOptions(argc, argv);
-    if (!options) {
-        printUsage(argv[0]);
-        return 2;
+    const CommandLine commandLine = parseCommandLine(argc, argv);
+    switch (commandLine.action) {
+    case CommandLine::Action::PrintHelp: {
+        const QCoreApplication app(argc, argv);
+        std::fputs(helpText().constData(), stdout);
+        return 0;
     }
-    std::optional<QByteArray> folder;
-    if (!options->folder.isEmpty() && !(folder = folderPathOf(options->folder)))
+    case CommandLine::Action::PrintVersion:
+        std::fputs(commandLine.text.constData(), stdout);
+        return 0;
+    case CommandLine::Action::Refuse:
+        std::fputs(commandLine.text.constData(), stderr);
         return 2;
+    case CommandLine::Action::WriteSnapshot:
+        // A snapshot needs no display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        break;
+    case CommandLine::Action::ShowWindow:
+        if (!displayNamed(commandLine)) {
+            std::fputs(noDisplay, stderr);
+            return 1;
+        }
+        break;
+    }
 
-    const bool snapshot = !options->snapshotFile.isEmpty();
-    // A snapshot needs no display.
-    if (snapshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZK_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(ZK_APP_ID));
+    qtMessageHandler = qInstallMessageHandler(exitWhenTheWindowCannotShow);
     QApplication app(argc, argv);
+    qInstallMessageHandler(qtMessageHandler);
     prepareApplication();
     PosixFolderEnumerator fileSystem;
     fMain window(fileSystem);
 
-    if (snapshot) {
+    if (commandLine.action == CommandLine::Action::WriteSnapshot) {
         // Inside the event loop, so that an error shown by the window ends it.
         QTimer::singleShot(0, &window, [&] {
             QString message;
-            if (!writeSnapshot(window, *folder, options->snapshotFile, message)) {
+            if (!writeSnapshot(window, *commandLine.folder, commandLine.snapshotFile, message)) {
                 std::fprintf(stderr, "zorvik-kavrona: %s\n", qPrintable(message));
                 QCoreApplication::exit(1);
                 return;
@@ -102,7 +99,7 @@ int main(int argc, char *argv[])
     }
 
     window.show();
-    if (folder)
-        QTimer::singleShot(0, &window, [&] { window.openRoot(*folder); });
+    if (commandLine.folder)
+        QTimer::singleShot(0, &window, [&] { window.openRoot(*commandLine.folder); });
     return app.exec();
 }

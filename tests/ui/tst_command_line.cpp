@@ -4,25 +4,124 @@
 #include <QImage>
 #include <QProcess>
 
-// The program itself, started as a person or a script would start it.
+// The program itself, started as a person, a script or a file manager would start it.
 class TestCommandLine : public QObject
 {
     Q_OBJECT
 
 private:
-    static QProcess *run(QProcess &process, const QStringList &arguments)
+    FixtureTree m_fixture;
+
+    static QProcessEnvironment withoutDisplay()
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
         environment.remove(QStringLiteral("DISPLAY"));
         environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        process.setProcessEnvironment(environment);
+        return environment;
+    }
+
+    static QProcess *run(QProcess &process, const QStringList &arguments)
+    {
+        process.setProcessEnvironment(withoutDisplay());
         process.start(QStringLiteral(ZK_PROGRAM), arguments);
         process.waitForFinished(60000);
         return &process;
     }
 
+    static QByteArray firstLine(const QByteArray &output) { return output.left(output.indexOf('\n')); }
+
+    static QByteArray lastLine(const QByteArray &output)
+    {
+        const QByteArray lines = output.chopped(output.endsWith('\n') ? 1 : 0);
+        return lines.mid(lines.lastIndexOf('\n') + 1);
+    }
+
+    QString fixturePath(const QByteArray &relativePath) const
+    {
+        return QString::fromLocal8Bit(m_fixture.path() + relativePath);
+    }
+
+    static constexpr char noDisplay[] = "zorvik-kavrona: no display to show the window on; use --snapshot FILE.png "
+                                        "FOLDER for a picture of it, or -platform offscreen";
+
 private slots:
+    void initTestCase()
+    {
+        m_fixture.make({"Data/a=3000", "plain=10"});
+        // A folder as a file manager names it: a space, and a byte that is not UTF-8.
+        m_fixture.makeFolder("with space/n\xff");
+    }
+
+    void answers_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("firstLineOut");
+        QTest::addColumn<QByteArray>("firstLineErr");
+
+        const QByteArray usage = "Usage: " ZK_PROGRAM " [options] [FOLDER]";
+        const QByteArray version = "zorvik-kavrona " ZK_VERSION;
+        const QByteArray notAFolder = "zorvik-kavrona: not a folder: ";
+        const QByteArray fileUrl = "file://" + m_fixture.path().toPercentEncoding("/") + "with%20space/n%FF";
+
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << usage << QByteArray();
+        QTest::newRow("-h") << QStringList{"-h"} << 0 << usage << QByteArray();
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << version << QByteArray();
+        QTest::newRow("Qt's options before --version")
+            << QStringList{"-platform", "offscreen", "-style", "Fusion", "--version"} << 0 << version << QByteArray();
+        QTest::newRow("an unknown option")
+            << QStringList{"--bogus"} << 2 << QByteArray() << QByteArray("zorvik-kavrona: Unknown option 'bogus'.");
+        QTest::newRow("a missing folder")
+            << QStringList{fixturePath("missing")} << 2 << QByteArray()
+            << notAFolder + m_fixture.path() + "missing (No such file or directory)";
+        QTest::newRow("a path that is a file")
+            << QStringList{fixturePath("plain")} << 2 << QByteArray() << notAFolder + m_fixture.path() + "plain";
+        QTest::newRow("two folders")
+            << QStringList{fixturePath("Data"), fixturePath("Data")} << 2 << QByteArray()
+            << QByteArray("zorvik-kavrona: one FOLDER at most, not 2");
+        QTest::newRow("a snapshot of no folder")
+            << QStringList{"--snapshot", fixturePath("shot.png")} << 2 << QByteArray()
+            << QByteArray("zorvik-kavrona: --snapshot FILE.png needs a FOLDER");
+        // Accepted as a folder, so the next thing to stop it is the missing display.
+        QTest::newRow("a file URL") << QStringList{QString::fromLatin1(fileUrl)} << 1 << QByteArray()
+                                    << QByteArray(noDisplay);
+        QTest::newRow("a file URL of a missing folder")
+            << QStringList{QString::fromLatin1(fileUrl + "/missing")} << 2 << QByteArray()
+            << notAFolder + m_fixture.path() + "with space/n\xff/missing (No such file or directory)";
+        QTest::newRow("a URL of another machine")
+            << QStringList{"file://elsewhere/tmp"} << 2 << QByteArray()
+            << QByteArray("zorvik-kavrona: not a local folder: file://elsewhere/tmp");
+        QTest::newRow("no display") << QStringList{} << 1 << QByteArray() << QByteArray(noDisplay);
+        QTest::newRow("no display, a folder")
+            << QStringList{fixturePath("Data")} << 1 << QByteArray() << QByteArray(noDisplay);
+    }
+
+    void answers()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, firstLineOut);
+        QFETCH(QByteArray, firstLineErr);
+        QProcess process;
+        run(process, arguments);
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), exitCode);
+        QCOMPARE(firstLine(process.readAllStandardOutput()), firstLineOut);
+        QCOMPARE(firstLine(process.readAllStandardError()), firstLineErr);
+    }
+
+    void aPlatformThatCannotStart()
+    {
+        QProcess process;
+        run(process, {QStringLiteral("-platform"), QStringLiteral("nowhere"), fixturePath("Data")});
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        QCOMPARE(lastLine(process.readAllStandardError()),
+                 QByteArray("zorvik-kavrona: Qt could not start a platform plugin to show the window with; use "
+                            "--snapshot FILE.png FOLDER for a picture of it, or -platform offscreen"));
+    }
+
     void aSnapshotOfAFolder()
     {
         FixtureTree fixture;
@@ -34,6 +133,20 @@ private slots:
         QCOMPARE(process.exitCode(), 0);
         const QImage shot(png);
         QCOMPARE(shot.size(), QSize(781, 466));
+    }
+
+    // A shell passes a name's bytes as they are, UTF-8 or not.
+    void aSnapshotOfAFolderNamedInOtherBytes()
+    {
+        const QString png = fixturePath("bytes.png");
+        QProcess process;
+        process.setProcessEnvironment(withoutDisplay());
+        process.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"), QStringLiteral("exec \"$0\" --snapshot \"$1\" \"$2\"$(printf 'n\\377')"),
+                       QStringLiteral(ZK_PROGRAM), png, fixturePath("with space/")});
+        process.waitForFinished(60000);
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(QImage(png).size(), QSize(781, 466));
     }
 
     void aFolderThatDoesNotExist()

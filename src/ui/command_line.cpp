@@ -1,0 +1,208 @@
+#include "ui/command_line.h"
+
+#include "platform/folder_path.h"
+
+#include <QCommandLineParser>
+#include <QUrl>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QByteArray programName = QByteArrayLiteral("zorvik-kavrona");
+
+// The options QGuiApplication and QApplication take from argv: accepted here so that
+// they keep working, and acted on by the application object.
+struct QtOption {
+    const char *name;
+    const char *valueName; // nullptr for a switch
+    const char *description; // nullptr: not listed in --help
+};
+
+constexpr QtOption qtOptions[] = {
+    {"platform", "NAME", "Qt's platform plugin to show the window with: xcb, wayland, or offscreen for none."},
+    {"style", "STYLE", "Qt's widget style, such as Fusion."},
+    {"platformpluginpath", "PATH", nullptr},
+    {"platformtheme", "THEME", nullptr},
+    {"plugin", "PLUGIN", nullptr},
+    {"qwindowgeometry", "GEOMETRY", nullptr},
+    {"geometry", "GEOMETRY", nullptr},
+    {"qwindowicon", "ICON", nullptr},
+    {"icon", "ICON", nullptr},
+    {"qwindowtitle", "TITLE", nullptr},
+    {"title", "TITLE", nullptr},
+    {"display", "DISPLAY", nullptr},
+    {"name", "NAME", nullptr},
+    {"session", "SESSION", nullptr},
+    {"stylesheet", "FILE", nullptr},
+    {"qmljsdebugger", "SETTINGS", nullptr},
+    {"reverse", nullptr, nullptr},
+    {"widgetcount", nullptr, nullptr},
+    {"testability", nullptr, nullptr},
+    {"nograb", nullptr, nullptr},
+    {"dograb", nullptr, nullptr},
+    {"sync", nullptr, nullptr},
+};
+
+// The parser sees each argument that is not an option as a placeholder holding its
+// place in argv (no argument can contain a NUL), so FOLDER comes back as the bytes it
+// was given, UTF-8 or not.
+class PlaceholderArguments
+{
+public:
+    PlaceholderArguments(int argc, char *argv[])
+        : m_argv(argv)
+    {
+        bool optionsEnded = false;
+        for (int index = 0; index < argc; ++index) {
+            const QByteArray argument(argv[index]);
+            const bool option = index > 0 && !optionsEnded && argument.startsWith('-') && argument != "-";
+            if (option)
+                m_arguments.append(QString::fromLocal8Bit(argument));
+            else
+                m_arguments.append(QChar(u'\0') + QString::number(index));
+            optionsEnded = optionsEnded || (option && argument == "--");
+        }
+    }
+
+    const QStringList &arguments() const { return m_arguments; }
+
+    // What the parser returned for an argument, as the bytes the argument was given in.
+    QByteArray bytes(const QString &parsed) const
+    {
+        if (parsed.startsWith(QChar(u'\0')))
+            return QByteArray(m_argv[parsed.mid(1).toInt()]);
+        return parsed.toLocal8Bit();
+    }
+
+private:
+    char **m_argv;
+    QStringList m_arguments;
+};
+
+CommandLine refused(const QByteArray &message, bool withUsage)
+{
+    CommandLine commandLine;
+    commandLine.action = CommandLine::Action::Refuse;
+    commandLine.text = programName + ": " + message + '\n';
+    if (withUsage)
+        commandLine.text += "usage: " + programName + " [options] [FOLDER]; " + programName + " --help lists the options\n";
+    return commandLine;
+}
+
+// A file:// URL, as file managers pass a folder, names the path its percent-encoding
+// spells byte for byte: QUrl would decode the bytes as UTF-8 and lose any that are not.
+std::optional<QByteArray> localPathOf(const QByteArray &argument)
+{
+    if (!argument.toLower().startsWith("file:/"))
+        return argument;
+    const QUrl url = QUrl::fromEncoded(argument);
+    if (!url.isValid() || !(url.host().isEmpty() || url.host() == QLatin1String("localhost")))
+        return std::nullopt;
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+}
+
+// The folder FOLDER names as an absolute folder path, or why it names none.
+std::optional<QByteArray> folderPathOf(const QByteArray &path, QByteArray &message)
+{
+    struct stat status;
+    if (::stat(path.constData(), &status) != 0) {
+        message = "not a folder: " + path + " (" + std::strerror(errno) + ')';
+        return std::nullopt;
+    }
+    if (!S_ISDIR(status.st_mode)) {
+        message = "not a folder: " + path;
+        return std::nullopt;
+    }
+    char *resolved = ::realpath(path.constData(), nullptr);
+    if (!resolved) {
+        message = "not a folder: " + path + " (" + std::strerror(errno) + ')';
+        return std::nullopt;
+    }
+    QByteArray folder(resolved);
+    std::free(resolved);
+    if (!folder.endsWith(folderSeparator))
+        folder += folderSeparator;
+    return folder;
+}
+
+void describeOptions(QCommandLineParser &parser)
+{
+    // Qt's options are single-dash words (-platform, -style).
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QStringLiteral(
+        "Shows where the disk space below a folder goes: a tree of folders with their totals,\n"
+        "a pie chart and a breakdown list."));
+    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Print this help and exit.")});
+    parser.addOption({{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Print the version and exit.")});
+    parser.addOption({QStringLiteral("snapshot"),
+                      QStringLiteral("Show no window: write a PNG of it, FOLDER's root opened and clicked, to FILE.png."),
+                      QStringLiteral("FILE.png")});
+    for (const QtOption &qtOption : qtOptions) {
+        QCommandLineOption option(QString::fromLatin1(qtOption.name));
+        if (qtOption.valueName)
+            option.setValueName(QString::fromLatin1(qtOption.valueName));
+        if (qtOption.description)
+            option.setDescription(QString::fromLatin1(qtOption.description));
+        else
+            option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The folder to open: a path or a file:// URL."),
+                                 QStringLiteral("[FOLDER]"));
+}
+
+} // namespace
+
+QByteArray helpText()
+{
+    QCommandLineParser parser;
+    describeOptions(parser);
+    return parser.helpText().toLocal8Bit();
+}
+
+CommandLine parseCommandLine(int argc, char *argv[])
+{
+    QCommandLineParser parser;
+    describeOptions(parser);
+    const PlaceholderArguments arguments(argc, argv);
+    if (!parser.parse(arguments.arguments()))
+        return refused(parser.errorText().toLocal8Bit(), true);
+
+    CommandLine commandLine;
+    if (parser.isSet(QStringLiteral("help"))) {
+        commandLine.action = CommandLine::Action::PrintHelp;
+        return commandLine;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        commandLine.action = CommandLine::Action::PrintVersion;
+        commandLine.text = programName + ' ' + ZK_VERSION + '\n';
+        return commandLine;
+    }
+
+    const QStringList folders = parser.positionalArguments();
+    if (folders.size() > 1)
+        return refused("one FOLDER at most, not " + QByteArray::number(folders.size()), true);
+    if (parser.isSet(QStringLiteral("snapshot"))) {
+        if (folders.isEmpty())
+            return refused("--snapshot FILE.png needs a FOLDER", true);
+        commandLine.action = CommandLine::Action::WriteSnapshot;
+        commandLine.snapshotFile = QFile::decodeName(arguments.bytes(parser.value(QStringLiteral("snapshot"))));
+    }
+    commandLine.platformChosen = parser.isSet(QStringLiteral("platform"));
+    if (!folders.isEmpty()) {
+        const QByteArray argument = arguments.bytes(folders.first());
+        const std::optional<QByteArray> path = localPathOf(argument);
+        if (!path)
+            return refused("not a local folder: " + argument, false);
+        QByteArray message;
+        commandLine.folder = folderPathOf(*path, message);
+        if (!commandLine.folder)
+            return refused(message, false);
+    }
+    return commandLine;
+}

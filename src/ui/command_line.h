@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// What the program is asked to do, read from its command line before any application
+// object exists, so that --help, --version and a wrong command line need no display.
+struct CommandLine {
+    enum class Action { ShowWindow, WriteSnapshot, PrintHelp, PrintVersion, Refuse };
+
+    Action action = Action::ShowWindow;
+    // The folder to open: an absolute folder path, as bytes.
+    std::optional<QByteArray> folder;
+    QString snapshotFile;
+    // The version text for stdout, or why the command line was refused, for stderr.
+    QByteArray text;
+    // -platform was given, so Qt is told where to show the window.
+    bool platformChosen = false;
+};
+
+// zorvik-kavrona [options] [FOLDER]: FOLDER a path or a file:// URL; the options are
+// --help, --version, --snapshot FILE.png and Qt's own (-platform, -style, ...), which
+// stay in argv for the application object.
+CommandLine parseCommandLine(int argc, char *argv[]);
+
+// What --help prints. It names the program by its first argument, so it needs the
+// QCoreApplication.
+QByteArray helpText();
