@@ -106,7 +106,7 @@ void cPieChart::Draw()
         skipIfFailing([&] { ListOtherSections(others); });
     }
 
-    const PieFigure figure = layOut(sections, total, geometry);
+    PieFigure figure = layOut(sections, total, geometry);
     drawSlices(figure);
     drawLabels(figure);
     skipIfFailing([&] { canvas().setFigure(figure); });
@@ -135,6 +135,7 @@ PieFigure cPieChart::layOut(const cSections &sections, double total, const Geome
         skipIfFailing([&] {
             const std::shared_ptr<cSection> section = sectionAt(sections, i);
             slice.name = section->Text;
+            slice.key = section->Key;
             if (m_sizeText)
                 slice.sizeText = m_sizeText(section->Size);
         });
@@ -203,10 +204,10 @@ void cPieChart::drawSlices(const PieFigure &figure)
     }
 }
 
-void cPieChart::drawLabels(const PieFigure &figure)
+void cPieChart::drawLabels(PieFigure &figure)
 {
-    for (const PieSlice &slice : figure.slices)
-        skipIfFailing([&] { DrawLabel(slice.name, qint16(slice.labelCentre.x()), qint16(slice.labelCentre.y())); });
+    for (PieSlice &slice : figure.slices)
+        skipIfFailing([&] { slice.labelBox = DrawLabel(slice.name, qint16(slice.labelCentre.x()), qint16(slice.labelCentre.y())); });
 }
 
 cPieChart::Point cPieChart::PointOnEllipse(double angle, qint16 rx, qint16 ry, qint16 cx, qint16 cy) const
@@ -222,7 +223,7 @@ void cPieChart::ListOtherSections(const cSections &others)
         m_listBox->addLine(otherText + QStringLiteral(" - ") + sectionAt(others, i)->Text);
 }
 
-void cPieChart::DrawLabel(const QString &text, qint16 x, qint16 y)
+QRect cPieChart::DrawLabel(const QString &text, qint16 x, qint16 y)
 {
     DrawingSurface &surface = canvas();
     const qint16 w = int16(surface.textWidth(text) + 2);
@@ -233,6 +234,7 @@ void cPieChart::DrawLabel(const QString &text, qint16 x, qint16 y)
     surface.box(int16(left - 6), int16(top - 6), int16(w + 12), int16(h + 12), windowTextColour);
     surface.filledBox(int16(left - 5), int16(top - 5), int16(w + 9), int16(h + 9), highlight3DColour);
     surface.print(left, top, text);
+    return QRect(left - 6, top - 6, w + 12, h + 12);
 }
 
 DrawingSurface &cPieChart::canvas() const

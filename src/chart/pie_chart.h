@@ -57,10 +57,11 @@ private:
 
     Point PointOnEllipse(double angle, qint16 rx, qint16 ry, qint16 cx, qint16 cy) const;
     void ListOtherSections(const cSections &others);
-    void DrawLabel(const QString &text, qint16 x, qint16 y);
+    // Returns the label's framed box.
+    QRect DrawLabel(const QString &text, qint16 x, qint16 y);
     PieFigure layOut(const cSections &sections, double total, const Geometry &geometry) const;
     void drawSlices(const PieFigure &figure);
-    void drawLabels(const PieFigure &figure);
+    void drawLabels(PieFigure &figure);
     DrawingSurface &canvas() const;
 
     std::array<Colour, 3> m_palette;

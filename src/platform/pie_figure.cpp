@@ -6,6 +6,7 @@
 namespace {
 
 constexpr double fullTurn = 2 * std::numbers::pi;
+constexpr double centreRadius = 3;
 
 double degrees(double radians)
 {
@@ -16,6 +17,11 @@ double degrees(double radians)
 
 int PieFigure::sliceAt(QPointF point) const
 {
+    // Labels are drawn after all the slices, each over the ones before it.
+    for (int i = int(slices.size()) - 1; i >= 0; --i) {
+        if (slices[size_t(i)].labelBox.contains(point.toPoint()))
+            return i;
+    }
     if (slices.empty() || radiusX <= 0 || radiusY <= 0)
         return -1;
     const double across = (point.x() - centre.x()) / radiusX;
@@ -24,6 +30,9 @@ int PieFigure::sliceAt(QPointF point) const
         return -1;
     if (isWholeEllipse())
         return 0;
+    // Where every slice meets, no one slice is meant.
+    if (std::hypot(point.x() - centre.x(), point.y() - centre.y()) < centreRadius)
+        return -1;
     // The ellipse's own parameter, which is how the slices' angles were laid out.
     const double angle = std::atan2(down, across);
     for (int i = int(slices.size()) - 1; i >= 0; --i) {

@@ -2,6 +2,7 @@
 
 #include "platform/drawing_surface.h"
 
+#include <QByteArray>
 #include <QPainterPath>
 #include <QPoint>
 #include <QPointF>
@@ -14,6 +15,7 @@
 // radians, clockwise on screen from the right-hand axis.
 struct PieSlice {
     QString name;
+    QByteArray key; // the folder a section stands for; empty for the folded "その他"
     QString sizeText;
     double share = 0; // of the pie's total, 0 to 1
     Colour colour = 0;
@@ -22,6 +24,7 @@ struct PieSlice {
     QPoint rimStart; // where the slice's first and last edges meet the rim
     QPoint rimEnd;
     QPoint labelCentre;
+    QRect labelBox; // the framed box the name is printed in
 };
 
 // What a pie chart shows, in the surface's pixels: the ellipse and its slices in the
@@ -36,7 +39,8 @@ struct PieFigure {
     bool isWholeEllipse() const { return slices.size() == 1; }
 
     // The slice drawn at a point, -1 for none; where slices overlap, the later one was
-    // drawn over the earlier.
+    // drawn over the earlier. A label's box counts as its slice, and labels lie over
+    // the pie. The few pixels round the centre, where all slices meet, are none's.
     int sliceAt(QPointF point) const;
 
     // The slice's edge: centre, rim and back; the whole ellipse for a pie of one slice.

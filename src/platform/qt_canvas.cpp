@@ -1,13 +1,17 @@
 #include "platform/qt_canvas.h"
 
+#include "platform/locale_formats.h"
 #include "platform/qt_canvas_accessible.h"
 
 #include <QAccessible>
 #include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -177,6 +181,10 @@ bool QtCanvas::event(QEvent *event)
     // On a screen of another pixel density the image is made anew at its ratio.
     if (event->type() == QEvent::ScreenChangeInternal)
         remakeImage();
+    if (event->type() == QEvent::ToolTip) {
+        showToolTip(*static_cast<QHelpEvent *>(event));
+        return true;
+    }
     return QWidget::event(event);
 }
 
@@ -222,8 +230,42 @@ void QtCanvas::remakeImage()
     update();
 }
 
+// What the pointer is over, in words: the slice's name, size and share.
+void QtCanvas::showToolTip(const QHelpEvent &help)
+{
+    const int slice = m_figure.sliceAt(help.pos());
+    if (slice < 0) {
+        QToolTip::hideText();
+        return;
+    }
+    const PieSlice &over = m_figure.slices[size_t(slice)];
+    const QString share = formatPercent(over.share, 2);
+    const QString text = over.sizeText.isEmpty() ? over.name + QLatin1Char(' ') + share
+                                                 : over.name + QLatin1Char(' ') + over.sizeText + QStringLiteral("、") + share;
+    QToolTip::showText(help.globalPos(), text, this);
+}
+
+void QtCanvas::mousePressEvent(QMouseEvent *event)
+{
+    QWidget::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (const int slice = m_figure.sliceAt(event->position()); slice >= 0)
+        emit sliceActivated(m_figure.slices[size_t(slice)].key);
+}
+
 void QtCanvas::keyPressEvent(QKeyEvent *event)
 {
+    const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    if (plain && event->key() == Qt::Key_Backspace) {
+        emit backRequested();
+        return;
+    }
+    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_currentSlice >= 0
+        && size_t(m_currentSlice) < m_figure.slices.size()) {
+        emit sliceActivated(m_figure.slices[size_t(m_currentSlice)].key);
+        return;
+    }
     if (m_figure.slices.empty() || (event->key() != Qt::Key_Left && event->key() != Qt::Key_Right)) {
         QWidget::keyPressEvent(event);
         return;

@@ -9,6 +9,8 @@
 
 #include <functional>
 
+class QHelpEvent;
+
 // A drawing surface that draws into an image of its own and paints from it, so that
 // what was drawn survives being covered. The image has the window's device pixel
 // ratio: coordinates are logical pixels, lines and text come out at full resolution.
@@ -49,8 +51,15 @@ public:
     // A colour as Qt paints it; system colours come from the widget's palette.
     QColor toQColor(Colour colour) const;
 
+signals:
+    // A click on a slice, or Enter on the current one: the folder it stands for.
+    void sliceActivated(const QByteArray &key);
+    // Backspace: back up to the folder above.
+    void backRequested();
+
 protected:
     bool event(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -61,6 +70,7 @@ private:
     void remakeImage();
     void replaceFigure(const PieFigure &figure);
     void stepSlice(int step);
+    void showToolTip(const QHelpEvent &help);
 
     Picture m_backgroundPicture;
     QImage m_background;

@@ -123,6 +123,14 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
         if (isSubFolderRow(key))
             handle([&] { graphFolder(key); });
     });
+    connect(picGraph, &QtCanvas::sliceActivated, this, [this](const QByteArray &key) {
+        if (isSubFolderRow(key))
+            handle([&] { graphFolder(key); });
+    });
+    connect(picGraph, &QtCanvas::backRequested, this, [this] {
+        if (!m_graphedFolder.isEmpty())
+            handle([this] { graphFolder(parentFolderPath(m_graphedFolder)); });
+    });
     connect(lvwFolders, &QtListView::backRequested, this, [this] {
         if (!m_graphedFolder.isEmpty())
             handle([this] { graphFolder(parentFolderPath(m_graphedFolder)); });

@@ -1,4 +1,5 @@
 #include "platform/posix_folder_enumerator.h"
+#include "platform/qt_canvas.h"
 #include "platform/qt_list_view.h"
 #include "platform/qt_tree_view.h"
 #include "support/fixture_tree.h"
@@ -19,6 +20,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolTip>
+
+#include <cmath>
 
 #include <functional>
 #include <memory>
@@ -295,6 +299,81 @@ private slots:
         QGuiApplication::clipboard()->clear();
         pickFromMenu([&] { WindowInput::key(session->window.get(), Qt::Key_F10, Qt::ShiftModifier); }, QStringLiteral("パスをコピー"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromLocal8Bit(session->path("c")));
+    }
+
+    void drillingDownFromTheChart_data()
+    {
+        QTest::addColumn<QString>("slice"); // the slice's name
+        QTest::addColumn<QString>("where"); // inside, start edge, end edge, label
+        QTest::addColumn<QByteArray>("graphed"); // the folder graphed after the click; "-" the root still
+        for (const char *name : {"a", "b", "c"}) {
+            const QByteArray folder = QByteArray(name) + '/';
+            QTest::addRow("inside %s", name) << name << "inside" << folder;
+            QTest::addRow("near %s's first edge", name) << name << "start edge" << folder;
+            QTest::addRow("near %s's last edge", name) << name << "end edge" << folder;
+            QTest::addRow("on %s's label", name) << name << "label" << folder;
+        }
+        QTest::newRow("the files' own slice") << "単一フォルダ" << "inside" << QByteArray("-");
+        QTest::newRow("the files' own label") << "単一フォルダ" << "label" << QByteArray("-");
+        QTest::newRow("the folded slice") << "その他" << "inside" << QByteArray("-");
+        QTest::newRow("outside the pie") << "" << "outside" << QByteArray("-");
+        QTest::newRow("the centre, where all slices meet") << "" << "centre" << QByteArray("-");
+    }
+
+    void drillingDownFromTheChart()
+    {
+        QFETCH(QString, slice);
+        QFETCH(QString, where);
+        QFETCH(QByteArray, graphed);
+        auto session = start({"a/x=300", "b/y=100", "c/z=200", "own=50", "tiny/t=5"});
+        fMain &window = *session->window;
+        clickNode(*session, "");
+        const PieFigure figure = window.picGraph->figure();
+        QCOMPARE(figure.slices.size(), size_t(5));
+        const auto at = [&](double angle, double fraction) {
+            return QPoint(figure.centre.x() + int(std::lround(fraction * figure.radiusX * std::cos(angle))),
+                          figure.centre.y() + int(std::lround(fraction * figure.radiusY * std::sin(angle))));
+        };
+        QPoint point(5, 5);
+        for (const PieSlice &shown : figure.slices) {
+            if (shown.name != slice)
+                continue;
+            if (where == "inside")
+                point = at((shown.startAngle + shown.endAngle) / 2, 0.5);
+            else if (where == "start edge")
+                point = at(shown.startAngle + 0.06, 0.7);
+            else if (where == "end edge")
+                point = at(shown.endAngle - 0.06, 0.7);
+            else if (where == "label")
+                point = shown.labelBox.topLeft() + QPoint(3, 3);
+        }
+        if (where == "centre")
+            point = figure.centre;
+        WindowInput::click(window.picGraph, point);
+        const QByteArray expected = graphed == "-" ? session->path("") : session->path(graphed);
+        QCOMPARE(session->tree()->selectedItem()->key(), expected);
+        if (graphed == "-")
+            return;
+        // The node above it opened, and Backspace on the chart goes back up.
+        QVERIFY(QtTreeView::itemOf(session->node(""))->isExpanded());
+        QCOMPARE(rows(window).first().section(' ', 0, 0), QStringLiteral("単一フォルダ"));
+        window.picGraph->setFocus();
+        WindowInput::key(&window, Qt::Key_Backspace);
+        QCOMPARE(session->tree()->selectedItem()->key(), session->path(""));
+    }
+
+    void theChartTellsWhatThePointerIsOver()
+    {
+        auto session = start({"a/x=300", "b/y=100"});
+        fMain &window = *session->window;
+        clickNode(*session, "");
+        const PieFigure figure = window.picGraph->figure();
+        const PieSlice &a = figure.slices.back();
+        QCOMPARE(a.name, QStringLiteral("a"));
+        const double middle = (a.startAngle + a.endAngle) / 2;
+        const QPoint inside(figure.centre.x() + int(0.5 * figure.radiusX * std::cos(middle)), figure.centre.y() + int(0.5 * figure.radiusY * std::sin(middle)));
+        WindowInput::moveTo(window.picGraph, inside);
+        QTRY_COMPARE(QToolTip::text(), QStringLiteral("a 300 バイト、75.00%"));
     }
 
     void theBreakdownListGoesDownAndUp()
