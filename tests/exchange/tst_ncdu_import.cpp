@@ -1,4 +1,6 @@
+#include "exchange/imported_folder_enumerator.h"
 #include "exchange/imported_tree.h"
+#include "populater/folder_scan_job.h"
 #include "support/test_main.h"
 
 #include <QBuffer>
@@ -139,6 +141,48 @@ private slots:
         QCOMPARE(tree.find("/p/", ImportedTree::root, 3), ImportedTree::root);
         QCOMPARE(tree.find("/p/c/b/", ImportedTree::root, 3), ImportedTree::none);
         QCOMPARE(tree.find("/p/a", ImportedTree::root, 3), ImportedTree::none);
+    }
+
+    void scansAnImportAsItScansAFolder_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::newRow("one thread") << 1;
+        QTest::newRow("four threads") << 4;
+        QTest::newRow("32 threads") << 32;
+    }
+
+    void scansAnImportAsItScansAFolder()
+    {
+        QFETCH(int, threads);
+        const ImportedTree::Outcome outcome = importBytes(
+            header + "[{\"name\":\"/srv\"},{\"name\":\"own\",\"asize\":1},[{\"name\":\"a\"},{\"name\":\"x\",\"asize\":100},"
+                     "[{\"name\":\"deep\"},[{\"name\":\"deeper\"},{\"name\":\"y\",\"asize\":7}]]],"
+                     "[{\"name\":\"b\"},{\"name\":\"z\",\"asize\":20}],[{\"name\":\"gone\",\"excluded\":\"otherfs\"}],"
+                     "[{\"name\":\".hidden\"},{\"name\":\"w\",\"asize\":9}]]]");
+        QVERIFY(outcome.tree);
+        ImportedFolderEnumerator enumerator(*outcome.tree);
+        FolderScanJob scan(enumerator, "/srv/", threads);
+        scan.run();
+        QVERIFY(scan.completed());
+        QCOMPARE(scan.total(), 128.0);
+        SizeCache records = scan.takeRecords();
+        QStringList shown;
+        for (int position = 1; position <= records.count(); ++position)
+            shown << QString::fromUtf8(records.keyAt(position)) + ' ' + *records.itemAt(position);
+        QCOMPARE(shown, (QStringList{"/srv/a/deep/deeper/ 07", "/srv/a/deep/ 17", "/srv/a/ 1107", "/srv/b/ 020",
+                                     "/srv/gone/ 00", "/srv/ 1128"}));
+        // Listing as the tree does when a node opens: one walk from the root, down.
+        const std::unique_ptr<FolderWalk> walk = enumerator.startWalk("/srv/");
+        FolderListing listing;
+        QVERIFY(walk->list("/srv/a/deep/", EntryDetail::NamesAndTypes, listing));
+        QCOMPARE(listing.subFolders, std::vector<QByteArray>{"deeper"});
+        QVERIFY(walk->list("/srv/b/", EntryDetail::WithSizes, listing));
+        QCOMPARE(listing.fileBytes, quint64(20));
+        QVERIFY(!walk->list("/srv/gone/", EntryDetail::WithSizes, listing));
+        QVERIFY(!walk->list("/srv/nowhere/", EntryDetail::WithSizes, listing));
+        QVERIFY(!walk->list("/elsewhere/", EntryDetail::WithSizes, listing));
+        QVERIFY(walk->list("/srv/a/deep/deeper/", EntryDetail::WithSizes, listing));
+        QCOMPARE(listing.files, qint64(1));
     }
 
     void refusesWhatIsNotAnExport_data()

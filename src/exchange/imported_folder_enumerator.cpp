@@ -1,0 +1,72 @@
+#include "exchange/imported_folder_enumerator.h"
+
+#include "platform/folder_path.h"
+
+#include <vector>
+
+namespace {
+
+class ImportedWalk final : public FolderWalk
+{
+public:
+    ImportedWalk(const ImportedTree &tree, const QByteArray &rootPath) : m_tree(tree), m_rootPath(rootPath) {}
+
+    bool list(const QByteArray &folderPath, EntryDetail detail, FolderListing &listing) override
+    {
+        listing.clear();
+        const ImportedTree::Index folder = resolve(folderPath);
+        if (folder == ImportedTree::none || !m_tree.listable(folder))
+            return false;
+        for (ImportedTree::Index child = m_tree.firstChild(folder); child != ImportedTree::none; child = m_tree.nextSibling(child))
+            listing.subFolders.push_back(m_tree.name(child).toByteArray());
+        listing.files = m_tree.files(folder);
+        if (detail == EntryDetail::WithSizes)
+            listing.fileBytes = m_tree.fileBytes(folder);
+        return true;
+    }
+
+private:
+    // The folder at a path, found from the deepest folder of the last path resolved that
+    // is a prefix of it: a depth-first walk goes one name further each time.
+    ImportedTree::Index resolve(const QByteArray &folderPath)
+    {
+        if (!folderPath.startsWith(m_rootPath) || !folderPath.startsWith(m_tree.rootPath()))
+            return ImportedTree::none;
+        while (!m_trail.empty()
+               && !(m_trail.back().pathLength <= folderPath.size()
+                    && QByteArrayView(folderPath).first(m_trail.back().pathLength) == QByteArrayView(m_lastPath).first(m_trail.back().pathLength)))
+            m_trail.pop_back();
+        if (m_trail.empty())
+            m_trail.push_back({ImportedTree::root, m_tree.rootPath().size()});
+        m_lastPath = folderPath;
+        ImportedTree::Index folder = m_trail.back().folder;
+        qsizetype start = m_trail.back().pathLength;
+        while (folder != ImportedTree::none && start < folderPath.size()) {
+            const qsizetype end = folderPath.indexOf(folderSeparator, start);
+            if (end < 0)
+                return ImportedTree::none;
+            folder = m_tree.child(folder, QByteArrayView(folderPath).sliced(start, end - start));
+            start = end + 1;
+            if (folder != ImportedTree::none)
+                m_trail.push_back({folder, start});
+        }
+        return folder;
+    }
+
+    struct Step {
+        ImportedTree::Index folder;
+        qsizetype pathLength;
+    };
+
+    const ImportedTree &m_tree;
+    QByteArray m_rootPath;
+    QByteArray m_lastPath;
+    std::vector<Step> m_trail; // the folders along m_lastPath, with the length of each one's path
+};
+
+} // namespace
+
+std::unique_ptr<FolderWalk> ImportedFolderEnumerator::startWalk(const QByteArray &rootPath)
+{
+    return std::make_unique<ImportedWalk>(m_tree, rootPath);
+}
