@@ -95,15 +95,15 @@ CommandLine refused(const QByteArray &message, bool withUsage)
 }
 
 // A file:// URL, as file managers pass a folder, names the path its percent-encoding
-// spells byte for byte: QUrl would decode the bytes as UTF-8 and lose any that are not.
-std::optional<QByteArray> localPathOf(const QByteArray &argument)
+// spells byte for byte; nothing for a URL of another machine.
+std::optional<QByteArray> pathOfArgument(const QByteArray &argument)
 {
     if (!argument.toLower().startsWith("file:/"))
         return argument;
     const QUrl url = QUrl::fromEncoded(argument);
     if (!url.isValid() || !(url.host().isEmpty() || url.host() == QLatin1String("localhost")))
         return std::nullopt;
-    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return localPathOf(url);
 }
 
 // The folder FOLDER names as an absolute folder path, or why it names none.
@@ -196,7 +196,7 @@ CommandLine parseCommandLine(int argc, char *argv[])
     commandLine.platformChosen = parser.isSet(QStringLiteral("platform"));
     if (!folders.isEmpty()) {
         const QByteArray argument = arguments.bytes(folders.first());
-        const std::optional<QByteArray> path = localPathOf(argument);
+        const std::optional<QByteArray> path = pathOfArgument(argument);
         if (!path)
             return refused("not a local folder: " + argument, false);
         QByteArray message;

@@ -212,10 +212,19 @@ void fMain::showFolderMenu(const QByteArray &folderPath, const QPoint &globalPos
         rescanFolder(folderPath);
 }
 
+namespace {
+
+// A folder's path as people write it: without the closing separator, but for the root.
+QByteArray withoutClosingSeparator(const QByteArray &folderPath)
+{
+    return folderPath.size() > 1 && folderPath.endsWith(folderSeparator) ? folderPath.chopped(1) : folderPath;
+}
+
+} // namespace
+
 QUrl fMain::folderUrl(const QByteArray &folderPath)
 {
-    const QByteArray path = folderPath.size() > 1 && folderPath.endsWith(folderSeparator) ? folderPath.chopped(1) : folderPath;
-    return QUrl::fromEncoded("file://" + path.toPercentEncoding("/"), QUrl::StrictMode);
+    return QUrl::fromEncoded("file://" + withoutClosingSeparator(folderPath).toPercentEncoding("/"), QUrl::StrictMode);
 }
 
 void fMain::openFolder(const QByteArray &folderPath)
@@ -228,7 +237,7 @@ void fMain::openFolder(const QByteArray &folderPath)
 
 void fMain::copyPath(const QByteArray &folderPath)
 {
-    const QByteArray path = folderPath.size() > 1 && folderPath.endsWith(folderSeparator) ? folderPath.chopped(1) : folderPath;
+    const QByteArray path = withoutClosingSeparator(folderPath);
     const QUrl url = folderUrl(folderPath);
     // A path that is not valid UTF-8 would be mangled as text: its URL keeps every byte.
     const bool readable = QString::fromUtf8(path).toUtf8() == path;
