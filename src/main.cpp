@@ -4,8 +4,11 @@
 //                                             URL) chosen as with "SELECT"
 //   zorvik-kavrona --snapshot FILE.png FOLDER a PNG of the window with FOLDER's root
 //                                             node opened and clicked; no window shown
+//   zorvik-kavrona --import FILE              the window on an export in ncdu's format
+//                                             ("-": standard input)
 //   zorvik-kavrona --help | --version
 
+#include "exchange/import_job.h"
 #include "platform/posix_folder_enumerator.h"
 #include "ui/application_setup.h"
 #include "ui/command_line.h"
@@ -13,6 +16,8 @@
 #include "ui/snapshot.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -75,6 +80,27 @@ int main(int argc, char *argv[])
         break;
     }
 
+    // An export named on the command line is read before any window: a file that is no
+    // export is a wrong command line.
+    std::optional<ImportedRoot> imported;
+    if (commandLine.importFile) {
+        QFile file;
+        const QByteArray &name = *commandLine.importFile;
+        const bool opened = name == "-" ? file.open(stdin, QIODevice::ReadOnly)
+                                        : (file.setFileName(QFile::decodeName(name)), file.open(QIODevice::ReadOnly));
+        if (!opened) {
+            std::fprintf(stderr, "zorvik-kavrona: cannot open %s: %s\n", name.constData(), qPrintable(file.errorString()));
+            return 2;
+        }
+        ImportJob job(file, name);
+        job.run();
+        if (!job.completed()) {
+            std::fprintf(stderr, "zorvik-kavrona: %s: %s\n", name.constData(), job.error() ? job.error()->what() : "not read");
+            return 2;
+        }
+        imported = job.takeRoot();
+    }
+
     QCoreApplication::setApplicationVersion(QStringLiteral(ZK_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(ZK_APP_ID));
     qtMessageHandler = qInstallMessageHandler(exitWhenTheWindowCannotShow);
@@ -101,5 +127,9 @@ int main(int argc, char *argv[])
     window.show();
     if (commandLine.folder)
         QTimer::singleShot(0, &window, [&] { window.openRoot(*commandLine.folder); });
+    if (imported) {
+        const QString source = *commandLine.importFile == "-" ? QStringLiteral("標準入力") : QFileInfo(QFile::decodeName(*commandLine.importFile)).fileName();
+        QTimer::singleShot(0, &window, [&window, &imported, source] { window.openImported(std::move(*imported), source); });
+    }
     return app.exec();
 }

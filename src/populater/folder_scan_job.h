@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/folder_enumerator.h"
+#include "populater/background_job.h"
 #include "populater/scan_control.h"
 #include "populater/size_record.h"
 
@@ -9,7 +10,7 @@
 // The size scan of one root, made to run on a thread of its own while another thread
 // watches its progress and may stop it. One thread runs FolderSizeScan, more run
 // ParallelFolderSizeScan; the records are the same.
-class FolderScanJob
+class FolderScanJob final : public BackgroundJob
 {
 public:
     // Threads beyond the cores help while the disk is read: most of them wait for it.
@@ -19,13 +20,14 @@ public:
     FolderScanJob(FolderEnumerator &fileSystem, const QByteArray &rootPath, int threads = defaultThreads());
 
     // Runs the scan to its end or until a stop is requested through control().
-    void run();
+    void run() override;
 
-    ScanControl &control() { return m_control; }
+    ScanControl &control() override { return m_control; }
+    QByteArray subject() const override { return m_rootPath; }
     const QByteArray &rootPath() const { return m_rootPath; }
 
     // After run(): whether the scan went to its end, and then its total and records.
-    bool completed() const { return m_completed; }
+    bool completed() const override { return m_completed; }
     double total() const { return m_total; }
     SizeCache takeRecords() { return std::move(m_records); }
 

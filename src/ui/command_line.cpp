@@ -142,6 +142,9 @@ void describeOptions(QCommandLineParser &parser)
     parser.addOption({QStringLiteral("snapshot"),
                       QStringLiteral("Show no window: write a PNG of it, FOLDER's root opened and clicked, to FILE.png."),
                       QStringLiteral("FILE.png")});
+    parser.addOption({QStringLiteral("import"),
+                      QStringLiteral("Open an export in ncdu's JSON format (\"-\": standard input) in place of a folder."),
+                      QStringLiteral("FILE")});
     for (const QtOption &qtOption : qtOptions) {
         QCommandLineOption option(QString::fromLatin1(qtOption.name));
         if (qtOption.valueName)
@@ -194,6 +197,11 @@ CommandLine parseCommandLine(int argc, char *argv[])
         commandLine.snapshotFile = QFile::decodeName(arguments.bytes(parser.value(QStringLiteral("snapshot"))));
     }
     commandLine.platformChosen = parser.isSet(QStringLiteral("platform"));
+    if (parser.isSet(QStringLiteral("import"))) {
+        if (!folders.isEmpty() || commandLine.action == CommandLine::Action::WriteSnapshot)
+            return refused("--import FILE takes the place of FOLDER", true);
+        commandLine.importFile = arguments.bytes(parser.value(QStringLiteral("import")));
+    }
     if (!folders.isEmpty()) {
         const QByteArray argument = arguments.bytes(folders.first());
         const std::optional<QByteArray> path = pathOfArgument(argument);

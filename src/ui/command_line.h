@@ -14,6 +14,8 @@ struct CommandLine {
     // The folder to open: an absolute folder path, as bytes.
     std::optional<QByteArray> folder;
     QString snapshotFile;
+    // The export to open in place of a folder; "-" is standard input.
+    std::optional<QByteArray> importFile;
     // The version text for stdout, or why the command line was refused, for stderr.
     QByteArray text;
     // -platform was given, so Qt is told where to show the window.
@@ -21,7 +23,7 @@ struct CommandLine {
 };
 
 // zorvik-kavrona [options] [FOLDER]: FOLDER a path or a file:// URL; the options are
-// --help, --version, --snapshot FILE.png and Qt's own (-platform, -style, ...), which
+// --help, --version, --snapshot FILE.png, --import FILE and Qt's own (-platform, -style, ...), which
 // stay in argv for the application object.
 CommandLine parseCommandLine(int argc, char *argv[]);
 

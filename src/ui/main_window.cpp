@@ -19,6 +19,7 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
@@ -161,15 +162,58 @@ void fMain::chooseRoot(const QByteArray &folderPath)
     FolderScanJob scan(m_fileSystem, folderPath);
     if (!ScanProgressDialog::run(this, scan))
         return;
-    txtRootFolder->setText(displayText(folderPath));
+    startTree(m_fileSystem, folderPath, scan.takeRecords(), scan.total());
+    m_imported.reset();
+    setWindowTitle(caption);
+}
+
+void fMain::openImport(const QString &fileName)
+{
+    handle([&] {
+        QFile file;
+        const bool fromInput = fileName == QLatin1String("-");
+        const bool opened = fromInput ? file.open(stdin, QIODevice::ReadOnly) : (file.setFileName(fileName), file.open(QIODevice::ReadOnly));
+        if (!opened) {
+            QMessageBox::warning(this, caption, QStringLiteral("ファイルを開けません: %1（%2）").arg(fileName, file.errorString()));
+            return;
+        }
+        ImportJob job(file, QFile::encodeName(fileName));
+        if (!ScanProgressDialog::run(this, job)) {
+            // A file that is no export changes nothing; the person is told why.
+            if (job.error())
+                QMessageBox::warning(this, caption, job.error()->message());
+            return;
+        }
+        openImported(job.takeRoot(), fromInput ? QStringLiteral("標準入力") : QFileInfo(fileName).fileName());
+    });
+}
+
+void fMain::openImported(ImportedRoot &&root, const QString &source)
+{
+    handle([&] {
+        // The tree of the last import goes only once the new one stands.
+        std::optional<ImportedRoot> last = std::exchange(m_imported, std::move(root));
+        startTree(*m_imported->enumerator, m_imported->rootPath(), std::move(m_imported->records), m_imported->total);
+        setWindowTitle(caption + QStringLiteral(" - ") + source);
+    });
+}
+
+void fMain::startTree(FolderEnumerator &source, const QByteArray &rootPath, SizeCache &&records, double total)
+{
+    txtRootFolder->setText(displayText(rootPath));
     // The populater of the last root goes now, with its size cache: nothing of it is
     // reused.
-    m_oPopulater = std::make_unique<cNodePopulater>(m_fileSystem);
+    m_oPopulater = std::make_unique<cNodePopulater>(source);
     m_oPopulater->setOTreeView(trvFolders);
     m_oPopulater->setBreakdownList(lvwFolders);
     m_oPopulater->setChartLines(List2);
-    m_oPopulater->SetRootScanned(folderPath, scan.takeRecords(), scan.total());
-    m_oPopulater->PopulateNode(folderPath);
+    m_oPopulater->SetRootScanned(rootPath, std::move(records), total);
+    m_oPopulater->PopulateNode(rootPath);
+}
+
+FolderEnumerator &fMain::treeSource()
+{
+    return m_imported ? static_cast<FolderEnumerator &>(*m_imported->enumerator) : m_fileSystem;
 }
 
 void fMain::cmdBrowse_Click()
@@ -250,7 +294,7 @@ void fMain::copyPath(const QByteArray &folderPath)
 void fMain::rescanFolder(const QByteArray &folderPath)
 {
     cNodePopulater &tree = populater();
-    FolderScanJob scan(m_fileSystem, folderPath);
+    FolderScanJob scan(treeSource(), folderPath);
     if (!ScanProgressDialog::run(this, scan))
         return;
     tree.RescanFolder(folderPath, scan.takeRecords(), scan.total());
@@ -347,9 +391,14 @@ void fMain::dropEvent(QDropEvent *event)
 {
     QByteArray path = droppedPath(event->mimeData());
     struct stat status;
-    if (path.isEmpty() || ::stat(path.constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+    if (path.isEmpty() || ::stat(path.constData(), &status) != 0)
         return;
     event->acceptProposedAction();
+    // A dropped file is taken for an export.
+    if (!S_ISDIR(status.st_mode)) {
+        openImport(QFile::decodeName(path));
+        return;
+    }
     // A dropped folder is chosen as "SELECT" would choose it.
     if (!path.endsWith(folderSeparator))
         path += folderSeparator;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/folder_enumerator.h"
+#include "exchange/import_job.h"
 #include "populater/node_populater.h"
 
 #include <QImage>
@@ -30,6 +31,12 @@ public:
 
     // Starts a tree on a folder path as a successful "SELECT" does.
     void openRoot(const QByteArray &folderPath);
+
+    // Starts a tree on an export file ("-": standard input), read in the background; a
+    // file that is no export is shown in a message box and changes nothing.
+    void openImport(const QString &fileName);
+    // Starts a tree on an export read already; the title names where it came from.
+    void openImported(ImportedRoot &&root, const QString &source);
 
     cNodePopulater *oPopulater() const { return m_oPopulater.get(); }
 
@@ -65,6 +72,8 @@ protected:
 
 private:
     void chooseRoot(const QByteArray &folderPath);
+    void startTree(FolderEnumerator &source, const QByteArray &rootPath, SizeCache &&records, double total);
+    FolderEnumerator &treeSource();
     void cmdBrowse_Click();
     void trvFolders_Expand(TreeNode &node);
     void trvFolders_NodeClick(TreeNode &node);
@@ -86,6 +95,8 @@ private:
     cNodePopulater &populater() const;
 
     FolderEnumerator &m_fileSystem;
+    // The export the tree shows, when it shows one; its enumerator walks for the tree.
+    std::optional<ImportedRoot> m_imported;
     std::unique_ptr<cNodePopulater> m_oPopulater;
     QImage m_background;
     // The folder the chart and the breakdown list show; empty before the first graph.

@@ -1,7 +1,7 @@
 #include "ui/scan_progress_dialog.h"
 
 #include "platform/folder_path.h"
-#include "populater/folder_scan_job.h"
+#include "populater/background_job.h"
 #include "populater/size_text.h"
 
 #include <QApplication>
@@ -50,7 +50,7 @@ bool isUserInput(const QEvent *event)
 
 } // namespace
 
-ScanProgressDialog::ScanProgressDialog(QWidget *parent, FolderScanJob &job)
+ScanProgressDialog::ScanProgressDialog(QWidget *parent, BackgroundJob &job)
     : QDialog(parent)
     , m_job(job)
     , m_counts(new QLabel(this))
@@ -73,7 +73,7 @@ ScanProgressDialog::ScanProgressDialog(QWidget *parent, FolderScanJob &job)
     connect(&m_refreshTimer, &QTimer::timeout, this, &ScanProgressDialog::refresh);
 }
 
-bool ScanProgressDialog::run(QWidget *parent, FolderScanJob &job)
+bool ScanProgressDialog::run(QWidget *parent, BackgroundJob &job)
 {
     ScanProgressDialog dialog(parent, job);
     return dialog.execute();
@@ -145,7 +145,7 @@ void ScanProgressDialog::refresh()
     const QLocale locale;
     m_counts->setText(QStringLiteral("フォルダ: %1　ファイル: %2").arg(locale.toString(progress.folders), locale.toString(progress.files)));
     m_bytes->setText(QStringLiteral("容量: ") + FormatSize(double(progress.bytes)));
-    const QString folder = displayText(progress.currentFolder.isEmpty() ? m_job.rootPath() : progress.currentFolder);
+    const QString folder = displayText(progress.currentFolder.isEmpty() ? m_job.subject() : progress.currentFolder);
     m_folder->setText(m_folder->fontMetrics().elidedText(folder, Qt::ElideMiddle, width() - 40));
     const qint64 seconds = m_clock.elapsed() / 1000;
     m_elapsed->setText(QStringLiteral("経過時間: %1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0')));

@@ -4,7 +4,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-class FolderScanJob;
+class BackgroundJob;
 class QLabel;
 
 // Runs a folder scan on a worker thread while the window keeps repainting. Input to the
@@ -18,7 +18,7 @@ class ScanProgressDialog final : public QDialog
 public:
     // Runs the job to its end; false when it was stopped, by the button, by closing the
     // dialog, or through cancelRunning().
-    static bool run(QWidget *parent, FolderScanJob &job);
+    static bool run(QWidget *parent, BackgroundJob &job);
 
     // Stops the scan that run() is waiting for, if any.
     static void cancelRunning();
@@ -31,12 +31,12 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    ScanProgressDialog(QWidget *parent, FolderScanJob &job);
+    ScanProgressDialog(QWidget *parent, BackgroundJob &job);
     bool execute();
     bool isPartOfDialog(const QObject *target) const;
     void refresh();
 
-    FolderScanJob &m_job;
+    BackgroundJob &m_job;
     QLabel *m_counts;
     QLabel *m_bytes;
     QLabel *m_folder;

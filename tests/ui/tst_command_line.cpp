@@ -2,6 +2,7 @@
 #include "support/test_main.h"
 
 #include <QImage>
+#include <QFile>
 #include <QProcess>
 
 // The program itself, started as a person, a script or a file manager would start it.
@@ -51,6 +52,41 @@ private slots:
         m_fixture.make({"Data/a=3000", "plain=10"});
         // A folder as a file manager names it: a space, and a byte that is not UTF-8.
         m_fixture.makeFolder("with space/n\xff");
+        QFile cut(fixturePath("cut.json"));
+        QVERIFY(cut.open(QIODevice::WriteOnly));
+        cut.write("[1,2,{},[{\"name\":\"/srv\"}");
+    }
+
+    // ssh server ncdu -o- /srv | zorvik-kavrona --import -
+    void anExportOnStandardInput_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("an export") << QByteArray("[1,2,{},[{\"name\":\"/srv\"},{\"name\":\"x\",\"asize\":5}]]") << true;
+        QTest::newRow("anything else") << QByteArray("hello") << false;
+    }
+
+    void anExportOnStandardInput()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(bool, opens);
+        QProcess process;
+        process.setProgram(QStringLiteral(ZK_PROGRAM));
+        process.setArguments({QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("--import"), QStringLiteral("-")});
+        process.start();
+        QVERIFY(process.waitForStarted());
+        process.write(input);
+        process.closeWriteChannel();
+        if (opens) {
+            // Read to its end, the window shows the export and waits for the person.
+            QVERIFY(!process.waitForFinished(1500));
+            process.kill();
+            process.waitForFinished();
+            return;
+        }
+        QVERIFY(process.waitForFinished());
+        QCOMPARE(process.exitCode(), 2);
+        QVERIFY2(process.readAllStandardError().startsWith("zorvik-kavrona: -: "), "no message");
     }
 
     void answers_data()
@@ -63,6 +99,7 @@ private slots:
         const QByteArray usage = "Usage: " ZK_PROGRAM " [options] [FOLDER]";
         const QByteArray version = "zorvik-kavrona " ZK_VERSION;
         const QByteArray notAFolder = "zorvik-kavrona: not a folder: ";
+        const QByteArray cutShort = QStringLiteral("エクスポートファイルを読めません: 24 バイト目に「,」か「]」が必要ですが、ファイルの終わりがあります。").toUtf8();
         const QByteArray fileUrl = "file://" + m_fixture.path().toPercentEncoding("/") + "with%20space/n%FF";
 
         QTest::newRow("--help") << QStringList{"--help"} << 0 << usage << QByteArray();
@@ -92,6 +129,15 @@ private slots:
         QTest::newRow("a URL of another machine")
             << QStringList{"file://elsewhere/tmp"} << 2 << QByteArray()
             << QByteArray("zorvik-kavrona: not a local folder: file://elsewhere/tmp");
+        QTest::newRow("an export that is cut short")
+            << QStringList{"-platform", "offscreen", "--import", fixturePath("cut.json")} << 2 << QByteArray()
+            << "zorvik-kavrona: " + m_fixture.path() + "cut.json: " + cutShort;
+        QTest::newRow("an export that is not there")
+            << QStringList{"-platform", "offscreen", "--import", fixturePath("missing.json")} << 2 << QByteArray()
+            << "zorvik-kavrona: cannot open " + m_fixture.path() + "missing.json: No such file or directory";
+        QTest::newRow("an export and a folder")
+            << QStringList{"--import", fixturePath("cut.json"), fixturePath("Data")} << 2 << QByteArray()
+            << QByteArray("zorvik-kavrona: --import FILE takes the place of FOLDER");
         QTest::newRow("no display") << QStringList{} << 1 << QByteArray() << QByteArray(noDisplay);
         QTest::newRow("no display, a folder")
             << QStringList{fixturePath("Data")} << 1 << QByteArray() << QByteArray(noDisplay);

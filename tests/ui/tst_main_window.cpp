@@ -15,6 +15,7 @@
 #include "ui/main_window.h"
 
 #include <QDir>
+#include <QFile>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QHeaderView>
@@ -427,6 +428,82 @@ private slots:
         }
         QVERIFY(window.trvFolders->node(fixture.path() + root));
         QCOMPARE(window.txtRootFolder->text(), displayText(fixture.path() + root));
+    }
+
+    void openingAnExport_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("how"); // "open" or "drop"
+        QTest::addColumn<QStringList>("tree"); // the root and its children; empty: the window as it was
+        QTest::addColumn<QString>("message");  // what the box says
+        const QByteArray good = "[1,2,{\"progname\":\"ncdu\"},[{\"name\":\"/srv/data\"},{\"name\":\"own\",\"asize\":1536},"
+                                "[{\"name\":\"b\"},{\"name\":\"x\",\"asize\":2048}],[{\"name\":\"a\"},[{\"name\":\"in\"},"
+                                "{\"name\":\"y\",\"asize\":10}]]]]";
+        const QStringList shown = {"data 【3.5 KB】", "a 【10 バイト】", "b 【2.0 KB】"};
+        QTest::newRow("opened") << good << "open" << shown << QString();
+        QTest::newRow("dropped") << good << "drop" << shown << QString();
+        QTest::newRow("cut short") << good.left(40) << "open" << QStringList()
+                                   << QStringLiteral("エクスポートファイルを読めません: 40 バイト目に");
+        QTest::newRow("another format") << QByteArray("{\"files\":[]}") << "drop" << QStringList()
+                                        << QStringLiteral("エクスポートファイルを読めません: 0 バイト目に「[」");
+    }
+
+    void openingAnExport()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, how);
+        QFETCH(QStringList, tree);
+        QFETCH(QString, message);
+        FixtureTree fixture;
+        fixture.make({"before/x=5"});
+        QFile file(QString::fromLocal8Bit(fixture.path() + "srv.json"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+        file.close();
+        fMain window(m_fileSystem);
+        showWindow(window);
+        window.openRoot(fixture.path() + "before/");
+        QString shownMessage;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shownMessage = box->text();
+                box->accept();
+            }
+        });
+        closer.start(10);
+        if (how == "open") {
+            window.openImport(file.fileName());
+        } else {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(file.fileName())});
+            const QPoint place = window.trvFolders->geometry().center();
+            QDragEnterEvent enter(place, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(window.windowHandle(), &enter);
+            QDropEvent drop(place, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(window.windowHandle(), &drop);
+        }
+        QTRY_VERIFY(message.isEmpty() || !shownMessage.isEmpty());
+        QVERIFY2(shownMessage.startsWith(message), qPrintable(shownMessage));
+        if (tree.isEmpty()) {
+            // The window as it was: the folder chosen before, under the program's name.
+            QCOMPARE(window.txtRootFolder->text(), displayText(fixture.path() + "before/"));
+            QVERIFY(window.trvFolders->node(fixture.path() + "before/"));
+            QCOMPARE(window.windowTitle(), fMain::caption);
+            return;
+        }
+        QCOMPARE(window.txtRootFolder->text(), QStringLiteral("/srv/data/"));
+        QCOMPARE(window.windowTitle(), fMain::caption + QStringLiteral(" - srv.json"));
+        TreeNode *root = window.trvFolders->node("/srv/data/");
+        QVERIFY(root);
+        QCOMPARE(QStringList{root->text()} + childTexts(root), tree);
+        // The tree opens and graphs as for a folder scanned here.
+        clickNode(window, root);
+        QCOMPARE(breakdownRows(window), (QStringList{"a 10 バイト 0.28%", "単一フォルダ 1.5 KB 42.74%", "b 2.0 KB 56.98%"}));
+        window.trvFolders->expandItem(QtTreeView::itemOf(root));
+        TreeNode *a = window.trvFolders->node("/srv/data/a/");
+        clickNode(window, a);
+        QCOMPARE(childTexts(a), (QStringList{"in 【10 バイト】"}));
     }
 
     void typedTextChangesNothing()

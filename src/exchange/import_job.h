@@ -1,0 +1,45 @@
+#pragma once
+
+#include "exchange/imported_folder_enumerator.h"
+#include "exchange/imported_tree.h"
+#include "populater/background_job.h"
+#include "populater/size_record.h"
+
+#include <memory>
+#include <optional>
+
+class QIODevice;
+
+// An export read and scanned: the tree, the enumerator that walks it, and the scan's
+// records, ready to become the window's root.
+struct ImportedRoot {
+    std::unique_ptr<ImportedTree> tree;
+    std::unique_ptr<ImportedFolderEnumerator> enumerator;
+    SizeCache records{pathKeyComparison};
+    double total = 0;
+
+    const QByteArray &rootPath() const { return tree->rootPath(); }
+};
+
+// Reads an export from an open device and adds it up as the scan adds up a folder.
+class ImportJob final : public BackgroundJob
+{
+public:
+    ImportJob(QIODevice &in, const QByteArray &subject) : m_in(in), m_subject(subject) {}
+
+    void run() override;
+    ScanControl &control() override { return m_control; }
+    QByteArray subject() const override { return m_subject; }
+    bool completed() const override { return m_root.has_value(); }
+
+    // After run(): why the file is no export, if it is none.
+    const std::optional<NcduFormat::FormatError> &error() const { return m_error; }
+    ImportedRoot takeRoot() { return std::move(*m_root); }
+
+private:
+    QIODevice &m_in;
+    QByteArray m_subject;
+    ScanControl m_control;
+    std::optional<NcduFormat::FormatError> m_error;
+    std::optional<ImportedRoot> m_root;
+};
