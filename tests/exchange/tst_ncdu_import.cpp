@@ -1,9 +1,15 @@
 #include "exchange/imported_folder_enumerator.h"
 #include "exchange/imported_tree.h"
+#include "platform/posix_folder_enumerator.h"
 #include "populater/folder_scan_job.h"
+#include "support/fixture_tree.h"
 #include "support/test_main.h"
 
 #include <QBuffer>
+#include <QFile>
+#include <QProcess>
+
+#include <unistd.h>
 
 namespace {
 
@@ -183,6 +189,56 @@ private slots:
         QVERIFY(!walk->list("/elsewhere/", EntryDetail::WithSizes, listing));
         QVERIFY(walk->list("/srv/a/deep/deeper/", EntryDetail::WithSizes, listing));
         QCOMPARE(listing.files, qint64(1));
+    }
+
+    // What ncdu and gdu write of a folder, read back, adds up as the scan of it here does.
+    void readsWhatThePeersWrite_data()
+    {
+        QTest::addColumn<QStringList>("command"); // %1 the export file, %2 the folder
+        QTest::addColumn<bool>("keepsRawNames");
+        QTest::newRow("ncdu") << QStringList{"ncdu", "-0", "-o", "%1", "%2"} << true;
+        // gdu writes a name that is not UTF-8 with replacement characters in it.
+        QTest::newRow("gdu") << QStringList{"gdu", "-n", "-p", "-o", "%1", "%2"} << false;
+    }
+
+    void readsWhatThePeersWrite()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(bool, keepsRawNames);
+        FixtureTree fixture;
+        fixture.make({"Data/photos/p=300000", "Data/big=2925738803", "docs/d=5000", "own=1536", "empty/",
+                       ".hidden/x=77", ".dot=5", "link->Data", keepsRawNames ? "caf\xe9/n\xff=12" : "café/n=12"});
+        QVERIFY(::link((fixture.path() + "docs/d").constData(), (fixture.path() + "docs/hard").constData()) == 0);
+        const QString exportFile = QString::fromLocal8Bit(fixture.path()) + "export.json";
+        const QString folder = QString::fromLocal8Bit(fixture.path().chopped(1));
+        QStringList arguments;
+        for (const QString &argument : command.mid(1))
+            arguments << QString(argument).replace("%1", exportFile).replace("%2", folder);
+        QProcess peer;
+        peer.start(command.first(), arguments);
+        QVERIFY2(peer.waitForFinished(60000) && peer.exitCode() == 0, qPrintable(peer.readAllStandardError()));
+        QFile file(exportFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const ImportedTree::Outcome outcome = ImportedTree::read(file);
+        QVERIFY2(outcome.tree, outcome.error ? qPrintable(outcome.error->message()) : "no tree");
+        QCOMPARE(outcome.tree->rootPath(), fixture.path());
+        QVERIFY(QFile::remove(exportFile));
+
+        const auto recordsOf = [](FolderEnumerator &source, const QByteArray &root) {
+            FolderScanJob scan(source, root, 1);
+            scan.run();
+            SizeCache records = scan.takeRecords();
+            QStringList lines;
+            for (int position = 1; position <= records.count(); ++position)
+                lines << QString::fromLatin1(records.keyAt(position).toPercentEncoding("/")) + ' ' + *records.itemAt(position);
+            // gdu writes a folder's entries in an order of its own: the records are the
+            // same, not their order.
+            lines.sort();
+            return lines;
+        };
+        ImportedFolderEnumerator imported(*outcome.tree);
+        PosixFolderEnumerator here;
+        QCOMPARE(recordsOf(imported, fixture.path()), recordsOf(here, fixture.path()));
     }
 
     void refusesWhatIsNotAnExport_data()
