@@ -4,10 +4,13 @@
 //                                             URL) chosen as with "SELECT"
 //   zorvik-kavrona --snapshot FILE.png FOLDER a PNG of the window with FOLDER's root
 //                                             node opened and clicked; no window shown
+//   zorvik-kavrona --export FILE FOLDER       FOLDER scanned and written to FILE in ncdu's
+//                                             format; no window
 //   zorvik-kavrona --import FILE              the window on an export in ncdu's format
 //                                             ("-": standard input)
 //   zorvik-kavrona --help | --version
 
+#include "exchange/folder_export.h"
 #include "exchange/import_job.h"
 #include "platform/posix_folder_enumerator.h"
 #include "ui/application_setup.h"
@@ -64,6 +67,9 @@ int main(int argc, char *argv[])
     case CommandLine::Action::PrintVersion:
         std::fputs(commandLine.text.constData(), stdout);
         return 0;
+    case CommandLine::Action::Export:
+        // Headless: no application object, no display.
+        return runExportCommand(commandLine.exportFile, *commandLine.folder);
     case CommandLine::Action::Refuse:
         std::fputs(commandLine.text.constData(), stderr);
         return 2;

@@ -20,7 +20,8 @@ public:
         for (ImportedTree::Index child = m_tree.firstChild(folder); child != ImportedTree::none; child = m_tree.nextSibling(child))
             listing.subFolders.push_back(m_tree.name(child).toByteArray());
         listing.files = m_tree.files(folder);
-        if (detail == EntryDetail::WithSizes)
+        // The export's files live on only as their folder's sum.
+        if (detail != EntryDetail::NamesAndTypes)
             listing.fileBytes = m_tree.fileBytes(folder);
         return true;
     }

@@ -4,6 +4,7 @@
 #include <QtGlobal>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 // What one folder's listing adds up to, counted as the listing is read. Names beginning
@@ -13,10 +14,13 @@ struct FolderListing {
     std::vector<QByteArray> subFolders; // names (the native bytes), in listing order
     quint64 fileBytes = 0;              // the lengths of the other entries, when sizes were asked for
     qint64 files = 0;                   // how many other entries there were
+    // Each of the other entries by name with its length, when names were asked for.
+    std::vector<std::pair<QByteArray, quint64>> namedFiles;
 
     void clear()
     {
         subFolders.clear();
+        namedFiles.clear();
         fileBytes = 0;
         files = 0;
     }
@@ -25,6 +29,7 @@ struct FolderListing {
 enum class EntryDetail {
     NamesAndTypes,
     WithSizes,
+    WithFileNames, // sizes, and every other entry named: what an export writes
 };
 
 // One walk over the folder tree below a root. Each folder is reached from a folder the

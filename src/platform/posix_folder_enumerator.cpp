@@ -122,7 +122,7 @@ void countEntry(int fd, const char *name, unsigned char type, EntryDetail detail
         listing.subFolders.emplace_back(name);
         return;
     }
-    if (type == DT_UNKNOWN || detail == EntryDetail::WithSizes) {
+    if (type == DT_UNKNOWN || detail != EntryDetail::NamesAndTypes) {
         struct stat status;
         // An entry that vanished since the listing is passed over.
         if (::fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
@@ -132,6 +132,8 @@ void countEntry(int fd, const char *name, unsigned char type, EntryDetail detail
             return;
         }
         listing.fileBytes += quint64(status.st_size);
+        if (detail == EntryDetail::WithFileNames)
+            listing.namedFiles.emplace_back(name, quint64(status.st_size));
     }
     ++listing.files;
 }

@@ -142,6 +142,9 @@ void describeOptions(QCommandLineParser &parser)
     parser.addOption({QStringLiteral("snapshot"),
                       QStringLiteral("Show no window: write a PNG of it, FOLDER's root opened and clicked, to FILE.png."),
                       QStringLiteral("FILE.png")});
+    parser.addOption({QStringLiteral("export"),
+                      QStringLiteral("Show no window: scan FOLDER and write it to FILE (\"-\": standard output) in ncdu's JSON format."),
+                      QStringLiteral("FILE")});
     parser.addOption({QStringLiteral("import"),
                       QStringLiteral("Open an export in ncdu's JSON format (\"-\": standard input) in place of a folder."),
                       QStringLiteral("FILE")});
@@ -195,6 +198,12 @@ CommandLine parseCommandLine(int argc, char *argv[])
             return refused("--snapshot FILE.png needs a FOLDER", true);
         commandLine.action = CommandLine::Action::WriteSnapshot;
         commandLine.snapshotFile = QFile::decodeName(arguments.bytes(parser.value(QStringLiteral("snapshot"))));
+    }
+    if (parser.isSet(QStringLiteral("export"))) {
+        if (folders.isEmpty() || commandLine.action == CommandLine::Action::WriteSnapshot)
+            return refused("--export FILE needs a FOLDER, and no --snapshot", true);
+        commandLine.action = CommandLine::Action::Export;
+        commandLine.exportFile = arguments.bytes(parser.value(QStringLiteral("export")));
     }
     commandLine.platformChosen = parser.isSet(QStringLiteral("platform"));
     if (parser.isSet(QStringLiteral("import"))) {

@@ -8,12 +8,14 @@
 // What the program is asked to do, read from its command line before any application
 // object exists, so that --help, --version and a wrong command line need no display.
 struct CommandLine {
-    enum class Action { ShowWindow, WriteSnapshot, PrintHelp, PrintVersion, Refuse };
+    enum class Action { ShowWindow, WriteSnapshot, Export, PrintHelp, PrintVersion, Refuse };
 
     Action action = Action::ShowWindow;
     // The folder to open: an absolute folder path, as bytes.
     std::optional<QByteArray> folder;
     QString snapshotFile;
+    // Export: where FOLDER's export goes ("-": standard output).
+    QByteArray exportFile;
     // The export to open in place of a folder; "-" is standard input.
     std::optional<QByteArray> importFile;
     // The version text for stdout, or why the command line was refused, for stderr.

@@ -395,6 +395,7 @@ private slots:
         QTest::addColumn<QByteArray>("root");          // the root then, relative; "-" for none
         QTest::newRow("a folder") << QList<QByteArray>{"a"} << QByteArray("a/");
         QTest::newRow("a folder whose name is not UTF-8") << QList<QByteArray>{"caf\xe9"} << QByteArray("caf\xe9/");
+        // A file is taken for an export, and this one is none.
         QTest::newRow("a plain file") << QList<QByteArray>{"a/x"} << QByteArray("-");
         QTest::newRow("two folders") << QList<QByteArray>{"a", "caf\xe9"} << QByteArray("-");
         QTest::newRow("something gone") << QList<QByteArray>{"gone"} << QByteArray("-");
@@ -414,12 +415,22 @@ private slots:
             urls << QUrl::fromEncoded("file://" + (fixture.path() + relative).toPercentEncoding("/"));
         data.setUrls(urls);
 
+        QString shownMessage;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shownMessage = box->text();
+                box->accept();
+            }
+        });
+        closer.start(10);
         // As the windowing system delivers a drag: to the window, over the tree.
         const QPoint place = window.trvFolders->geometry().center();
         QDragEnterEvent enter(place, Qt::CopyAction, &data, Qt::LeftButton, {});
         QCoreApplication::sendEvent(window.windowHandle(), &enter);
         QDropEvent drop(place, Qt::CopyAction, &data, Qt::LeftButton, {});
         QCoreApplication::sendEvent(window.windowHandle(), &drop);
+        QCOMPARE(shownMessage.startsWith(QStringLiteral("エクスポートファイルを読めません")), dropped == QList<QByteArray>{"a/x"});
 
         if (root == "-") {
             QCOMPARE(window.trvFolders->topLevelItemCount(), 0);
