@@ -92,9 +92,7 @@ int main(int argc, char *argv[])
     if (commandLine.importFile) {
         QFile file;
         const QByteArray &name = *commandLine.importFile;
-        const bool opened = name == "-" ? file.open(stdin, QIODevice::ReadOnly)
-                                        : (file.setFileName(QFile::decodeName(name)), file.open(QIODevice::ReadOnly));
-        if (!opened) {
+        if (!openExport(file, name)) {
             std::fprintf(stderr, "zorvik-kavrona: cannot open %s: %s\n", name.constData(), qPrintable(file.errorString()));
             return 2;
         }

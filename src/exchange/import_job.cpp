@@ -2,6 +2,18 @@
 
 #include "populater/folder_scan_job.h"
 
+#include <QFile>
+
+#include <cstdio>
+
+bool openExport(QFile &file, const QByteArray &name)
+{
+    if (name == "-")
+        return file.open(stdin, QIODevice::ReadOnly);
+    file.setFileName(QFile::decodeName(name));
+    return file.open(QIODevice::ReadOnly);
+}
+
 void ImportJob::run()
 {
     ImportedTree::Outcome outcome = ImportedTree::read(m_in, &m_control);

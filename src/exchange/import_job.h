@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+class QFile;
 class QIODevice;
 
 // An export read and scanned: the tree, the enumerator that walks it, and the scan's
@@ -20,6 +21,9 @@ struct ImportedRoot {
 
     const QByteArray &rootPath() const { return tree->rootPath(); }
 };
+
+// Opens an export for reading: a file by its name, or standard input for "-".
+bool openExport(QFile &file, const QByteArray &name);
 
 // Reads an export from an open device and adds it up as the scan adds up a folder.
 class ImportJob final : public BackgroundJob

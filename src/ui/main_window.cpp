@@ -172,8 +172,7 @@ void fMain::openImport(const QString &fileName)
     handle([&] {
         QFile file;
         const bool fromInput = fileName == QLatin1String("-");
-        const bool opened = fromInput ? file.open(stdin, QIODevice::ReadOnly) : (file.setFileName(fileName), file.open(QIODevice::ReadOnly));
-        if (!opened) {
+        if (!openExport(file, QFile::encodeName(fileName))) {
             QMessageBox::warning(this, caption, QStringLiteral("ファイルを開けません: %1（%2）").arg(fileName, file.errorString()));
             return;
         }

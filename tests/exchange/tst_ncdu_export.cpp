@@ -6,6 +6,7 @@
 #include "populater/scan_control.h"
 #include "support/faulty_folder_enumerator.h"
 #include "support/fixture_tree.h"
+#include "support/scan_records.h"
 #include "support/test_main.h"
 
 #include <QBuffer>
@@ -14,20 +15,6 @@
 
 #include <unistd.h>
 
-namespace {
-
-QStringList recordsOf(FolderEnumerator &source, const QByteArray &root)
-{
-    FolderScanJob scan(source, root, 1);
-    scan.run();
-    SizeCache records = scan.takeRecords();
-    QStringList lines;
-    for (int position = 1; position <= records.count(); ++position)
-        lines << QString::fromLatin1(records.keyAt(position).toPercentEncoding("/")) + ' ' + *records.itemAt(position);
-    return lines;
-}
-
-} // namespace
 
 // Scan here, view elsewhere: what the export writes reads back as the same tree, here
 // and in ncdu.
@@ -72,7 +59,7 @@ private slots:
         const ImportedTree::Outcome outcome = ImportedTree::read(exported);
         QVERIFY2(outcome.tree, outcome.error ? qPrintable(outcome.error->message()) : "no tree");
         ImportedFolderEnumerator imported(*outcome.tree);
-        QCOMPARE(recordsOf(imported, fixture.path()), recordsOf(source, fixture.path()));
+        QCOMPARE(serialized(scanRecords(imported, fixture.path(), 1)), serialized(scanRecords(source, fixture.path(), 1)));
     }
 
     // ncdu loads what the program writes, and reads it out again the same.
@@ -100,7 +87,7 @@ private slots:
         QVERIFY(fromUs.tree && fromNcdu.tree);
         ImportedFolderEnumerator usWalk(*fromUs.tree);
         ImportedFolderEnumerator ncduWalk(*fromNcdu.tree);
-        QCOMPARE(recordsOf(ncduWalk, fixture.path() + "Data/"), recordsOf(usWalk, fixture.path() + "Data/"));
+        QCOMPARE(serialized(scanRecords(ncduWalk, fixture.path() + "Data/", 1)), serialized(scanRecords(usWalk, fixture.path() + "Data/", 1)));
         QCOMPARE(fromUs.tree->rootPath(), fixture.path() + "Data/");
     }
 

@@ -3,6 +3,7 @@
 #include "platform/posix_folder_enumerator.h"
 #include "populater/folder_scan_job.h"
 #include "support/fixture_tree.h"
+#include "support/scan_records.h"
 #include "support/test_main.h"
 
 #include <QBuffer>
@@ -224,21 +225,10 @@ private slots:
         QCOMPARE(outcome.tree->rootPath(), fixture.path());
         QVERIFY(QFile::remove(exportFile));
 
-        const auto recordsOf = [](FolderEnumerator &source, const QByteArray &root) {
-            FolderScanJob scan(source, root, 1);
-            scan.run();
-            SizeCache records = scan.takeRecords();
-            QStringList lines;
-            for (int position = 1; position <= records.count(); ++position)
-                lines << QString::fromLatin1(records.keyAt(position).toPercentEncoding("/")) + ' ' + *records.itemAt(position);
-            // gdu writes a folder's entries in an order of its own: the records are the
-            // same, not their order.
-            lines.sort();
-            return lines;
-        };
         ImportedFolderEnumerator imported(*outcome.tree);
         PosixFolderEnumerator here;
-        QCOMPARE(recordsOf(imported, fixture.path()), recordsOf(here, fixture.path()));
+        // Records by path: gdu writes a folder's entries in an order of its own.
+        QCOMPARE(serialized(scanRecords(imported, fixture.path(), 1)), serialized(scanRecords(here, fixture.path(), 1)));
     }
 
     void refusesWhatIsNotAnExport_data()

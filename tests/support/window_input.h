@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
@@ -34,6 +37,17 @@ inline void doubleClick(QWidget *widget, QPoint point = {})
 inline void moveTo(QWidget *widget, QPoint point = {})
 {
     QTest::mouseMove(windowOf(widget), placeOf(widget, point));
+}
+
+// A drag dropped over a widget, delivered as the windowing system delivers one: an
+// enter, then the drop, to the window.
+inline void drop(QWidget *widget, const QMimeData &data)
+{
+    const QPoint place = placeOf(widget, {});
+    QDragEnterEvent enter(place, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(windowOf(widget), &enter);
+    QDropEvent dropped(place, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(windowOf(widget), &dropped);
 }
 
 // A key to whatever has the focus in the widget's window.

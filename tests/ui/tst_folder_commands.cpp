@@ -4,6 +4,7 @@
 #include "platform/qt_tree_view.h"
 #include "support/fixture_tree.h"
 #include "support/gated_folder_enumerator.h"
+#include "support/message_boxes.h"
 #include "support/test_main.h"
 #include "support/window_input.h"
 #include "ui/folder_picker.h"
@@ -17,7 +18,6 @@
 #include <QDir>
 #include <QMenu>
 #include <QMimeData>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolTip>
@@ -39,8 +39,7 @@ public slots:
 private:
     PosixFolderEnumerator m_fileSystem;
     QList<QUrl> m_opened;
-    QStringList m_errors;
-    QTimer m_errorWatcher;
+    MessageBoxCloser m_boxes;
 
     struct Session {
         FixtureTree fixture;
@@ -147,16 +146,10 @@ private slots:
     {
         installFontSubstitutions();
         QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
-        connect(&m_errorWatcher, &QTimer::timeout, this, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                m_errors << box->text();
-                box->reject();
-            }
-        });
-        m_errorWatcher.start(10);
     }
 
-    void cleanup() { QCOMPARE(m_errors, QStringList()); }
+    // No command may end in a message box.
+    void cleanup() { QCOMPARE(m_boxes.texts, QStringList()); }
 
     void theMenuOffersTheThreeCommands()
     {

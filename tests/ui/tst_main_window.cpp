@@ -6,6 +6,7 @@
 #include "platform/qt_tree_view.h"
 #include "support/faulty_folder_enumerator.h"
 #include "support/fixture_tree.h"
+#include "support/message_boxes.h"
 #include "support/test_main.h"
 #include "support/window_input.h"
 #include "support/tree_texts.h"
@@ -21,7 +22,6 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolTip>
@@ -317,15 +317,7 @@ private slots:
         fMain window(m_fileSystem);
         showWindow(window);
         answerPicker(QString::fromLocal8Bit(fixture.path()));
-        QStringList errors;
-        QTimer errorWatcher;
-        connect(&errorWatcher, &QTimer::timeout, this, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                errors << box->text();
-                box->reject();
-            }
-        });
-        errorWatcher.start(10);
+        const MessageBoxCloser errors;
 
         QtTreeView *tree = window.trvFolders;
         const auto node = [&](const QByteArray &relative) { return tree->node(fixture.path() + relative); };
@@ -361,7 +353,7 @@ private slots:
         }
         QCoreApplication::processEvents();
 
-        QCOMPARE(errors, QStringList());
+        QCOMPARE(errors.texts, QStringList());
         QCOMPARE(breakdownRows(window), graph);
         if (!graph.isEmpty())
             QVERIFY(tree->selectedItem());
@@ -415,22 +407,9 @@ private slots:
             urls << QUrl::fromEncoded("file://" + (fixture.path() + relative).toPercentEncoding("/"));
         data.setUrls(urls);
 
-        QString shownMessage;
-        QTimer closer;
-        connect(&closer, &QTimer::timeout, this, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                shownMessage = box->text();
-                box->accept();
-            }
-        });
-        closer.start(10);
-        // As the windowing system delivers a drag: to the window, over the tree.
-        const QPoint place = window.trvFolders->geometry().center();
-        QDragEnterEvent enter(place, Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(window.windowHandle(), &enter);
-        QDropEvent drop(place, Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(window.windowHandle(), &drop);
-        QCOMPARE(shownMessage.startsWith(QStringLiteral("エクスポートファイルを読めません")), dropped == QList<QByteArray>{"a/x"});
+        const MessageBoxCloser boxes;
+        WindowInput::drop(window.trvFolders, data);
+        QCOMPARE(boxes.last().startsWith(QStringLiteral("エクスポートファイルを読めません")), dropped == QList<QByteArray>{"a/x"});
 
         if (root == "-") {
             QCOMPARE(window.trvFolders->topLevelItemCount(), 0);
@@ -474,28 +453,16 @@ private slots:
         fMain window(m_fileSystem);
         showWindow(window);
         window.openRoot(fixture.path() + "before/");
-        QString shownMessage;
-        QTimer closer;
-        connect(&closer, &QTimer::timeout, this, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                shownMessage = box->text();
-                box->accept();
-            }
-        });
-        closer.start(10);
+        const MessageBoxCloser boxes;
         if (how == "open") {
             window.openImport(file.fileName());
         } else {
             QMimeData data;
             data.setUrls({QUrl::fromLocalFile(file.fileName())});
-            const QPoint place = window.trvFolders->geometry().center();
-            QDragEnterEvent enter(place, Qt::CopyAction, &data, Qt::LeftButton, {});
-            QCoreApplication::sendEvent(window.windowHandle(), &enter);
-            QDropEvent drop(place, Qt::CopyAction, &data, Qt::LeftButton, {});
-            QCoreApplication::sendEvent(window.windowHandle(), &drop);
+            WindowInput::drop(window.trvFolders, data);
         }
-        QTRY_VERIFY(message.isEmpty() || !shownMessage.isEmpty());
-        QVERIFY2(shownMessage.startsWith(message), qPrintable(shownMessage));
+        QTRY_VERIFY(message.isEmpty() || !boxes.texts.isEmpty());
+        QVERIFY2(boxes.last().startsWith(message), qPrintable(boxes.last()));
         if (tree.isEmpty()) {
             // The window as it was: the folder chosen before, under the program's name.
             QCOMPARE(window.txtRootFolder->text(), displayText(fixture.path() + "before/"));
@@ -536,18 +503,10 @@ private slots:
         BrokenFileSystem broken;
         fMain window(broken);
         window.show();
-        QString shown;
-        QTimer closer;
-        connect(&closer, &QTimer::timeout, this, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                shown = box->text();
-                box->accept();
-            }
-        });
-        closer.start(10);
+        const MessageBoxCloser boxes;
         QTimer::singleShot(0, &window, [&] { window.openRoot("/tmp/"); });
         QCOMPARE(QCoreApplication::exec(), 1);
-        QCOMPARE(shown, QStringLiteral("ディスクを読めません"));
+        QCOMPARE(boxes.texts, QStringList{QStringLiteral("ディスクを読めません")});
     }
 
     void closingReleasesThePopulater()
