@@ -1,7 +1,5 @@
 #include "exchange/imported_folder_enumerator.h"
 
-#include "platform/folder_path.h"
-
 #include <vector>
 
 namespace {
@@ -40,17 +38,9 @@ private:
         if (m_trail.empty())
             m_trail.push_back({ImportedTree::root, m_tree.rootPath().size()});
         m_lastPath = folderPath;
-        ImportedTree::Index folder = m_trail.back().folder;
-        qsizetype start = m_trail.back().pathLength;
-        while (folder != ImportedTree::none && start < folderPath.size()) {
-            const qsizetype end = folderPath.indexOf(folderSeparator, start);
-            if (end < 0)
-                return ImportedTree::none;
-            folder = m_tree.child(folder, QByteArrayView(folderPath).sliced(start, end - start));
-            start = end + 1;
-            if (folder != ImportedTree::none)
-                m_trail.push_back({folder, start});
-        }
+        const ImportedTree::Index folder = m_tree.find(folderPath, m_trail.back().folder, m_trail.back().pathLength);
+        if (folder != ImportedTree::none && m_trail.back().pathLength < folderPath.size())
+            m_trail.push_back({folder, folderPath.size()});
         return folder;
     }
 
@@ -62,7 +52,7 @@ private:
     const ImportedTree &m_tree;
     QByteArray m_rootPath;
     QByteArray m_lastPath;
-    std::vector<Step> m_trail; // the folders along m_lastPath, with the length of each one's path
+    std::vector<Step> m_trail; // folders found along m_lastPath, with the length of each one's path
 };
 
 } // namespace
