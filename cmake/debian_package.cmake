@@ -13,7 +13,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/zorvik-kavrona/zorvik-kavrona)
 # The libraries come from dpkg-shlibdeps; what it cannot see is named here: the font the
-# window's "ＭＳ Ｐゴシック" resolves to, and Qt's Japanese texts loaded at start.
+# window's "ＭＳ Ｐゴシック" resolves to, and Qt's Japanese texts loaded at start. A build
+# without the window needs neither.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-translations-l10n")
+if(ZK_GUI)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-translations-l10n")
+endif()
 include(CPack)

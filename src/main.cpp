@@ -9,59 +9,37 @@
 //   zorvik-kavrona --import FILE              the window on an export in ncdu's format
 //                                             ("-": standard input)
 //   zorvik-kavrona --help | --version
+//
+// Built without the window (ZK_GUI off, for servers), it does only what needs none:
+// --export, --help and --version.
 
-#include "exchange/folder_export.h"
-#include "exchange/import_job.h"
-#include "platform/posix_folder_enumerator.h"
-#include "ui/application_setup.h"
-#include "ui/command_line.h"
-#include "ui/main_window.h"
-#include "ui/snapshot.h"
+#include "command_line/command_line.h"
+#include "exchange/export_command.h"
+#if ZK_GUI
+#include "ui/window_program.h"
+#endif
 
-#include <QApplication>
-#include <QFile>
-#include <QFileInfo>
-#include <QTimer>
+#include <QCoreApplication>
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
-constexpr char noDisplay[] = "zorvik-kavrona: no display to show the window on; use --snapshot FILE.png FOLDER "
-                             "for a picture of it, or -platform offscreen\n";
-constexpr char noPlatform[] = "zorvik-kavrona: Qt could not start a platform plugin to show the window with; use "
-                              "--snapshot FILE.png FOLDER for a picture of it, or -platform offscreen\n";
-
-bool displayNamed(const CommandLine &commandLine)
-{
-    return commandLine.platformChosen || !qEnvironmentVariableIsEmpty("DISPLAY")
-        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-}
-
-QtMessageHandler qtMessageHandler = nullptr;
-
-// Qt ends with a fatal message when its platform plugin cannot start (a display that
-// cannot be reached, a plugin that is not there): say so and exit rather than abort.
-void exitWhenTheWindowCannotShow(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type == QtFatalMsg) {
-        std::fputs(noPlatform, stderr);
-        std::_Exit(1);
-    }
-    if (qtMessageHandler)
-        qtMessageHandler(type, context, message);
-}
+#if ZK_GUI
+constexpr ProgramBuild build = ProgramBuild::WithWindow;
+#else
+constexpr ProgramBuild build = ProgramBuild::CommandLineOnly;
+#endif
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    const CommandLine commandLine = parseCommandLine(argc, argv);
+    const CommandLine commandLine = parseCommandLine(argc, argv, build);
     switch (commandLine.action) {
     case CommandLine::Action::PrintHelp: {
         const QCoreApplication app(argc, argv);
-        std::fputs(helpText().constData(), stdout);
+        std::fputs(helpText(build).constData(), stdout);
         return 0;
     }
     case CommandLine::Action::PrintVersion:
@@ -73,67 +51,15 @@ int main(int argc, char *argv[])
     case CommandLine::Action::Refuse:
         std::fputs(commandLine.text.constData(), stderr);
         return 2;
-    case CommandLine::Action::WriteSnapshot:
-        // A snapshot needs no display.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        break;
     case CommandLine::Action::ShowWindow:
-        if (!displayNamed(commandLine)) {
-            std::fputs(noDisplay, stderr);
-            return 1;
-        }
+    case CommandLine::Action::WriteSnapshot:
         break;
     }
-
-    // An export named on the command line is read before any window: a file that is no
-    // export is a wrong command line.
-    std::optional<ImportedRoot> imported;
-    if (commandLine.importFile) {
-        QFile file;
-        const QByteArray &name = *commandLine.importFile;
-        if (!openExport(file, name)) {
-            std::fprintf(stderr, "zorvik-kavrona: cannot open %s: %s\n", name.constData(), qPrintable(file.errorString()));
-            return 2;
-        }
-        ImportJob job(file, name);
-        job.run();
-        if (!job.completed()) {
-            std::fprintf(stderr, "zorvik-kavrona: %s: %s\n", name.constData(), job.error() ? job.error()->what() : "not read");
-            return 2;
-        }
-        imported = job.takeRoot();
-    }
-
-    QCoreApplication::setApplicationVersion(QStringLiteral(ZK_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral(ZK_APP_ID));
-    qtMessageHandler = qInstallMessageHandler(exitWhenTheWindowCannotShow);
-    QApplication app(argc, argv);
-    qInstallMessageHandler(qtMessageHandler);
-    prepareApplication();
-    PosixFolderEnumerator fileSystem;
-    fMain window(fileSystem);
-
-    if (commandLine.action == CommandLine::Action::WriteSnapshot) {
-        // Inside the event loop, so that an error shown by the window ends it.
-        QTimer::singleShot(0, &window, [&] {
-            QString message;
-            if (!writeSnapshot(window, *commandLine.folder, commandLine.snapshotFile, message)) {
-                std::fprintf(stderr, "zorvik-kavrona: %s\n", qPrintable(message));
-                QCoreApplication::exit(1);
-                return;
-            }
-            QCoreApplication::exit(0);
-        });
-        return app.exec();
-    }
-
-    window.show();
-    if (commandLine.folder)
-        QTimer::singleShot(0, &window, [&] { window.openRoot(*commandLine.folder); });
-    if (imported) {
-        const QString source = *commandLine.importFile == "-" ? QStringLiteral("標準入力") : QFileInfo(QFile::decodeName(*commandLine.importFile)).fileName();
-        QTimer::singleShot(0, &window, [&window, &imported, source] { window.openImported(std::move(*imported), source); });
-    }
-    return app.exec();
+#if ZK_GUI
+    return runWindowProgram(commandLine, argc, argv);
+#else
+    // The parser of a build without the window refuses what needs one.
+    Q_UNREACHABLE();
+    return 2;
+#endif
 }

@@ -8,11 +8,6 @@ namespace {
 constexpr double fullTurn = 2 * std::numbers::pi;
 constexpr double centreRadius = 3;
 
-double degrees(double radians)
-{
-    return radians * 180 / std::numbers::pi;
-}
-
 } // namespace
 
 int PieFigure::sliceAt(QPointF point) const
@@ -46,22 +41,4 @@ int PieFigure::sliceAt(QPointF point) const
             return i;
     }
     return -1;
-}
-
-QPainterPath PieFigure::outline(int slice) const
-{
-    QPainterPath path;
-    if (slice < 0 || size_t(slice) >= slices.size())
-        return path;
-    const QRectF box = ellipseBox();
-    if (isWholeEllipse()) {
-        path.addEllipse(box);
-        return path;
-    }
-    // Qt turns counterclockwise; the slices run clockwise.
-    const PieSlice &shown = slices[size_t(slice)];
-    path.moveTo(centre);
-    path.arcTo(box, -degrees(shown.startAngle), -degrees(shown.endAngle - shown.startAngle));
-    path.closeSubpath();
-    return path;
 }

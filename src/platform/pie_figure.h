@@ -3,7 +3,6 @@
 #include "platform/drawing_surface.h"
 
 #include <QByteArray>
-#include <QPainterPath>
 #include <QPoint>
 #include <QPointF>
 #include <QRect>
@@ -42,7 +41,4 @@ struct PieFigure {
     // drawn over the earlier. A label's box counts as its slice, and labels lie over
     // the pie. The few pixels round the centre, where all slices meet, are none's.
     int sliceAt(QPointF point) const;
-
-    // The slice's edge: centre, rim and back; the whole ellipse for a pie of one slice.
-    QPainterPath outline(int slice) const;
 };

@@ -1,12 +1,11 @@
 #include "populater/parallel_folder_size_scan.h"
 
 #include "platform/folder_path.h"
+#include "populater/work_shares.h"
 
 #include <atomic>
-#include <condition_variable>
 #include <deque>
 #include <exception>
-#include <iterator>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -19,74 +18,6 @@ struct Folder {
     std::vector<Folder *> subFolders; // in listing order
     SizeRecord record;                // own files, then the sub-folders' totals once done
     std::atomic<size_t> pending{0};   // sub-folders not yet added up
-};
-
-// The folders waiting to be listed, a share for each thread. A thread goes on with the
-// first sub-folder of what it listed itself and leaves the others here: it takes its own
-// newest first, depth first; an idle thread takes the oldest, shallowest folder of
-// another thread's share, so a chain of folders never changes hands.
-class WorkQueue
-{
-public:
-    explicit WorkQueue(int threads) : m_shares(size_t(threads)) {}
-
-    void push(int thread, std::vector<Folder *>::const_iterator first, std::vector<Folder *>::const_iterator last)
-    {
-        if (first == last)
-            return;
-        bool someoneIdle = false;
-        {
-            std::lock_guard lock(m_mutex);
-            // Reversed, so that the thread takes them in listing order.
-            std::deque<Folder *> &own = m_shares[size_t(thread)];
-            own.insert(own.end(), std::make_reverse_iterator(last), std::make_reverse_iterator(first));
-            someoneIdle = m_idle > 0;
-        }
-        if (someoneIdle)
-            m_wake.notify_all();
-    }
-
-    // The next folder for a thread, or null once the scan is over.
-    Folder *pop(int thread)
-    {
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            if (m_finished)
-                return nullptr;
-            std::deque<Folder *> &own = m_shares[size_t(thread)];
-            if (!own.empty()) {
-                Folder *folder = own.back();
-                own.pop_back();
-                return folder;
-            }
-            for (std::deque<Folder *> &other : m_shares) {
-                if (!other.empty()) {
-                    Folder *folder = other.front();
-                    other.pop_front();
-                    return folder;
-                }
-            }
-            ++m_idle;
-            m_wake.wait(lock);
-            --m_idle;
-        }
-    }
-
-    void finish()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_finished = true;
-        }
-        m_wake.notify_all();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::vector<std::deque<Folder *>> m_shares;
-    int m_idle = 0;
-    bool m_finished = false;
 };
 
 } // namespace
@@ -107,7 +38,7 @@ double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool 
     Folder &root = stores[0].emplace_back();
     root.path = folderPath;
 
-    WorkQueue queue(m_threads);
+    WorkShares<Folder *> queue(m_threads);
     std::atomic<qint64> files{0};
     std::atomic<bool> stopped{false};
     std::mutex failureMutex;

@@ -1,6 +1,6 @@
 #include "ui/snapshot.h"
 
-#include "platform/qt_tree_view.h"
+#include "platform/widgets/qt_tree_view.h"
 #include "ui/main_window.h"
 
 #include <QPixmap>

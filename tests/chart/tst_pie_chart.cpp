@@ -1,5 +1,5 @@
 #include "chart/pie_chart.h"
-#include "platform/qt_canvas.h"
+#include "platform/widgets/qt_canvas.h"
 #include "support/recording_surface.h"
 #include "support/test_main.h"
 

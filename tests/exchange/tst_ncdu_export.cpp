@@ -5,6 +5,7 @@
 #include "populater/folder_scan_job.h"
 #include "populater/scan_control.h"
 #include "support/faulty_folder_enumerator.h"
+#include "support/gated_folder_enumerator.h"
 #include "support/fixture_tree.h"
 #include "support/scan_records.h"
 #include "support/test_main.h"
@@ -12,9 +13,28 @@
 #include <QBuffer>
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
+
+#include <thread>
 
 #include <unistd.h>
 
+
+namespace {
+
+// What exportFolder wrote, without the time it was written at; empty when it failed.
+QByteArray undatedExport(FolderEnumerator &fileSystem, const QByteArray &rootPath, ExportWalk walk)
+{
+    QBuffer exported;
+    exported.open(QIODevice::WriteOnly);
+    ScanControl control;
+    QString error;
+    if (!exportFolder(fileSystem, rootPath, exported, control, error, walk))
+        return {};
+    return QString::fromLatin1(exported.data()).remove(QRegularExpression(QStringLiteral("\"timestamp\":[0-9]+"))).toLatin1();
+}
+
+} // namespace
 
 // Scan here, view elsewhere: what the export writes reads back as the same tree, here
 // and in ncdu.
@@ -23,6 +43,65 @@ class TestNcduExport : public QObject
     Q_OBJECT
 
 private slots:
+    // However many threads list, and however little they may hold ahead of the writing,
+    // the export is the one a single thread writes, byte for byte.
+    void theThreadsChangeNothing_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::addColumn<qsizetype>("heldBytes");
+        QTest::newRow("4 threads") << 4 << (qsizetype(64) << 20);
+        QTest::newRow("16 threads") << 16 << (qsizetype(64) << 20);
+        QTest::newRow("16 threads holding one file at most") << 16 << qsizetype(1);
+        QTest::newRow("3 threads holding a few files") << 3 << qsizetype(1000);
+    }
+
+    void theThreadsChangeNothing()
+    {
+        QFETCH(int, threads);
+        QFETCH(qsizetype, heldBytes);
+        FixtureTree fixture;
+        QList<QByteArray> layout{"own=7", ".hidden/x=3", "link->a"};
+        for (int a = 0; a < 6; ++a) {
+            for (int b = 0; b < 6; ++b) {
+                for (int c = 0; c < 4; ++c)
+                    layout << "a" + QByteArray::number(a) + "/b" + QByteArray::number(b) + "/c" + QByteArray::number(c)
+                            + "/f" + QByteArray::number(a * 100 + b * 10 + c) + "=" + QByteArray::number(a * b + c);
+                layout << "a" + QByteArray::number(a) + "/b" + QByteArray::number(b) + "/g=" + QByteArray::number(b);
+            }
+        }
+        fixture.make(layout);
+        fixture.makeDeepChain("deep", 300, 11, "d", 2);
+        PosixFolderEnumerator here;
+        FaultyFolderEnumerator source(here, {fixture.path() + "a2/", fixture.path() + "a4/b1/c3/"});
+
+        const QByteArray single = undatedExport(source, fixture.path(), {1});
+        QVERIFY(single.contains("\"read_error\":true"));
+        QVERIFY(single.contains("{\"name\":\"f543\",\"asize\":23}"));
+        for (int run = 0; run < 3; ++run)
+            QCOMPARE(undatedExport(source, fixture.path(), {threads, heldBytes}), single);
+    }
+
+    // A stop asked for while the threads list ends the export as not written.
+    void aStopEndsTheThreadedExport()
+    {
+        FixtureTree fixture;
+        fixture.make({"a/x=1", "b/c/y=2", "b/d/z=3", "e/w=4"});
+        PosixFolderEnumerator here;
+        GatedFolderEnumerator gated(here, fixture.path() + "b/d/");
+        QBuffer exported;
+        exported.open(QIODevice::WriteOnly);
+        ScanControl control;
+        QString error;
+        bool written = true;
+        std::thread exporting([&] { written = exportFolder(gated, fixture.path(), exported, control, error, {8}); });
+        QTRY_VERIFY(gated.reached());
+        control.requestCancel();
+        gated.open();
+        exporting.join();
+        QVERIFY(!written);
+        QCOMPARE(error, QStringLiteral("中止しました"));
+    }
+
     void aRoundTripGivesTheScansRecords_data()
     {
         QTest::addColumn<QList<QByteArray>>("layout");

@@ -1,4 +1,4 @@
-#include "platform/qt_tree_view.h"
+#include "platform/widgets/qt_tree_view.h"
 #include "support/test_main.h"
 #include "support/tree_texts.h"
 

@@ -1,6 +1,6 @@
 #include "chart/pie_chart.h"
 #include "platform/posix_folder_enumerator.h"
-#include "platform/qt_canvas.h"
+#include "platform/widgets/qt_canvas.h"
 #include "support/test_main.h"
 #include "ui/background_pictures.h"
 #include "ui/fonts.h"

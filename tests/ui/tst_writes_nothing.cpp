@@ -1,6 +1,6 @@
 #include "platform/posix_folder_enumerator.h"
-#include "platform/qt_list_view.h"
-#include "platform/qt_tree_view.h"
+#include "platform/widgets/qt_list_view.h"
+#include "platform/widgets/qt_tree_view.h"
 #include "support/fixture_tree.h"
 #include "support/test_main.h"
 #include "support/window_input.h"

@@ -1,4 +1,4 @@
-#include "ui/command_line.h"
+#include "command_line/command_line.h"
 
 #include "platform/folder_path.h"
 
@@ -84,13 +84,15 @@ private:
     QStringList m_arguments;
 };
 
-CommandLine refused(const QByteArray &message, bool withUsage)
+CommandLine refused(ProgramBuild build, const QByteArray &message, bool withUsage)
 {
     CommandLine commandLine;
     commandLine.action = CommandLine::Action::Refuse;
     commandLine.text = programName + ": " + message + '\n';
-    if (withUsage)
-        commandLine.text += "usage: " + programName + " [options] [FOLDER]; " + programName + " --help lists the options\n";
+    if (withUsage) {
+        const QByteArray usage = build == ProgramBuild::WithWindow ? " [options] [FOLDER]; " : " --export FILE FOLDER; ";
+        commandLine.text += "usage: " + programName + usage + programName + " --help lists the options\n";
+    }
     return commandLine;
 }
 
@@ -130,15 +132,25 @@ std::optional<QByteArray> folderPathOf(const QByteArray &path, QByteArray &messa
     return folder;
 }
 
-void describeOptions(QCommandLineParser &parser)
+void describeOptions(QCommandLineParser &parser, ProgramBuild build)
 {
     // Qt's options are single-dash words (-platform, -style).
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Print this help and exit.")});
+    parser.addOption({{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Print the version and exit.")});
+    if (build == ProgramBuild::CommandLineOnly) {
+        parser.setApplicationDescription(QStringLiteral(
+            "Adds up every file below a folder and writes the tree to a file in ncdu's JSON format,\n"
+            "for the window of a desktop build or ncdu to show. This build has no window."));
+        parser.addOption({QStringLiteral("export"),
+                          QStringLiteral("Scan FOLDER and write it to FILE (\"-\": standard output) in ncdu's JSON format."),
+                          QStringLiteral("FILE")});
+        parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The folder to scan: a path or a file:// URL."));
+        return;
+    }
     parser.setApplicationDescription(QStringLiteral(
         "Shows where the disk space below a folder goes: a tree of folders with their totals,\n"
         "a pie chart and a breakdown list."));
-    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Print this help and exit.")});
-    parser.addOption({{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Print the version and exit.")});
     parser.addOption({QStringLiteral("snapshot"),
                       QStringLiteral("Show no window: write a PNG of it, FOLDER's root opened and clicked, to FILE.png."),
                       QStringLiteral("FILE.png")});
@@ -164,20 +176,20 @@ void describeOptions(QCommandLineParser &parser)
 
 } // namespace
 
-QByteArray helpText()
+QByteArray helpText(ProgramBuild build)
 {
     QCommandLineParser parser;
-    describeOptions(parser);
+    describeOptions(parser, build);
     return parser.helpText().toLocal8Bit();
 }
 
-CommandLine parseCommandLine(int argc, char *argv[])
+CommandLine parseCommandLine(int argc, char *argv[], ProgramBuild build)
 {
     QCommandLineParser parser;
-    describeOptions(parser);
+    describeOptions(parser, build);
     const PlaceholderArguments arguments(argc, argv);
     if (!parser.parse(arguments.arguments()))
-        return refused(parser.errorText().toLocal8Bit(), true);
+        return refused(build, parser.errorText().toLocal8Bit(), true);
 
     CommandLine commandLine;
     if (parser.isSet(QStringLiteral("help"))) {
@@ -192,34 +204,36 @@ CommandLine parseCommandLine(int argc, char *argv[])
 
     const QStringList folders = parser.positionalArguments();
     if (folders.size() > 1)
-        return refused("one FOLDER at most, not " + QByteArray::number(folders.size()), true);
-    if (parser.isSet(QStringLiteral("snapshot"))) {
+        return refused(build, "one FOLDER at most, not " + QByteArray::number(folders.size()), true);
+    if (build == ProgramBuild::CommandLineOnly && !parser.isSet(QStringLiteral("export")))
+        return refused(build, "this build has no window; --export FILE FOLDER writes FOLDER's tree to FILE", true);
+    if (parser.optionNames().contains(QStringLiteral("snapshot"))) {
         if (folders.isEmpty())
-            return refused("--snapshot FILE.png needs a FOLDER", true);
+            return refused(build, "--snapshot FILE.png needs a FOLDER", true);
         commandLine.action = CommandLine::Action::WriteSnapshot;
         commandLine.snapshotFile = QFile::decodeName(arguments.bytes(parser.value(QStringLiteral("snapshot"))));
     }
     if (parser.isSet(QStringLiteral("export"))) {
         if (folders.isEmpty() || commandLine.action == CommandLine::Action::WriteSnapshot)
-            return refused("--export FILE needs a FOLDER, and no --snapshot", true);
+            return refused(build, "--export FILE needs a FOLDER, and no --snapshot", true);
         commandLine.action = CommandLine::Action::Export;
         commandLine.exportFile = arguments.bytes(parser.value(QStringLiteral("export")));
     }
-    commandLine.platformChosen = parser.isSet(QStringLiteral("platform"));
-    if (parser.isSet(QStringLiteral("import"))) {
+    commandLine.platformChosen = parser.optionNames().contains(QStringLiteral("platform"));
+    if (parser.optionNames().contains(QStringLiteral("import"))) {
         if (!folders.isEmpty() || commandLine.action == CommandLine::Action::WriteSnapshot)
-            return refused("--import FILE takes the place of FOLDER", true);
+            return refused(build, "--import FILE takes the place of FOLDER", true);
         commandLine.importFile = arguments.bytes(parser.value(QStringLiteral("import")));
     }
     if (!folders.isEmpty()) {
         const QByteArray argument = arguments.bytes(folders.first());
         const std::optional<QByteArray> path = pathOfArgument(argument);
         if (!path)
-            return refused("not a local folder: " + argument, false);
+            return refused(build, "not a local folder: " + argument, false);
         QByteArray message;
         commandLine.folder = folderPathOf(*path, message);
         if (!commandLine.folder)
-            return refused(message, false);
+            return refused(build, message, false);
     }
     return commandLine;
 }

@@ -1,7 +1,7 @@
-#include "platform/qt_canvas.h"
+#include "platform/widgets/qt_canvas.h"
 
 #include "platform/locale_formats.h"
-#include "platform/qt_canvas_accessible.h"
+#include "platform/widgets/qt_canvas_accessible.h"
 
 #include <QAccessible>
 #include <QFontMetricsF>
@@ -40,7 +40,30 @@ double parameterAngle(const QRectF &box, int x, int y)
 // The band along the edge in which the focus mark shows.
 constexpr int focusMarkWidth = 2;
 
+double degrees(double radians)
+{
+    return radians * 180 / std::numbers::pi;
+}
+
 } // namespace
+
+QPainterPath sliceOutline(const PieFigure &figure, int slice)
+{
+    QPainterPath path;
+    if (slice < 0 || size_t(slice) >= figure.slices.size())
+        return path;
+    const QRectF box = figure.ellipseBox();
+    if (figure.isWholeEllipse()) {
+        path.addEllipse(box);
+        return path;
+    }
+    // Qt turns counterclockwise; the slices run clockwise.
+    const PieSlice &shown = figure.slices[size_t(slice)];
+    path.moveTo(figure.centre);
+    path.arcTo(box, -degrees(shown.startAngle), -degrees(shown.endAngle - shown.startAngle));
+    path.closeSubpath();
+    return path;
+}
 
 QtCanvas::QtCanvas(QWidget *parent)
     : QWidget(parent)
@@ -199,7 +222,7 @@ void QtCanvas::paintEvent(QPaintEvent *)
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(palette().color(QPalette::Highlight), 3));
         painter.setBrush(Qt::NoBrush);
-        painter.drawPath(m_figure.outline(m_currentSlice));
+        painter.drawPath(sliceOutline(m_figure, m_currentSlice));
         painter.restore();
     }
     // Some styles (Fusion) tint the whole inside of a focus frame: only its edge is

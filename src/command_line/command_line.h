@@ -24,11 +24,16 @@ struct CommandLine {
     bool platformChosen = false;
 };
 
+// What the program was built with: the window, or (for servers, without Qt Widgets)
+// only what needs no window.
+enum class ProgramBuild { WithWindow, CommandLineOnly };
+
 // zorvik-kavrona [options] [FOLDER]: FOLDER a path or a file:// URL; the options are
-// --help, --version, --snapshot FILE.png, --import FILE and Qt's own (-platform, -style, ...), which
-// stay in argv for the application object.
-CommandLine parseCommandLine(int argc, char *argv[]);
+// --help, --version, --export FILE and, with the window, --snapshot FILE.png, --import
+// FILE and Qt's own (-platform, -style, ...), which stay in argv for the application
+// object. Without the window, FOLDER is refused unless it is exported.
+CommandLine parseCommandLine(int argc, char *argv[], ProgramBuild build);
 
 // What --help prints. It names the program by its first argument, so it needs the
 // QCoreApplication.
-QByteArray helpText();
+QByteArray helpText(ProgramBuild build);

@@ -1,4 +1,4 @@
-#include "platform/qt_list_view.h"
+#include "platform/widgets/qt_list_view.h"
 
 #include "platform/key_comparison.h"
 

@@ -5,11 +5,15 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPainterPath>
 #include <QWidget>
 
 #include <functional>
 
 class QHelpEvent;
+
+// A slice's edge: centre, rim and back; the whole ellipse for a pie of one slice.
+QPainterPath sliceOutline(const PieFigure &figure, int slice);
 
 // A drawing surface that draws into an image of its own and paints from it, so that
 // what was drawn survives being covered. The image has the window's device pixel

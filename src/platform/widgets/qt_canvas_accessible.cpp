@@ -1,7 +1,7 @@
-#include "platform/qt_canvas_accessible.h"
+#include "platform/widgets/qt_canvas_accessible.h"
 
 #include "platform/locale_formats.h"
-#include "platform/qt_canvas.h"
+#include "platform/widgets/qt_canvas.h"
 
 #include <QStringList>
 
@@ -114,7 +114,7 @@ QRect PieSliceAccessible::rect() const
 {
     if (!isValid())
         return {};
-    const QRect local = m_canvas->figure().outline(m_index).boundingRect().toAlignedRect();
+    const QRect local = sliceOutline(m_canvas->figure(), m_index).boundingRect().toAlignedRect();
     return QRect(m_canvas->mapToGlobal(local.topLeft()), local.size());
 }
 

@@ -1,0 +1,107 @@
+#include "ui/window_program.h"
+
+#include "exchange/import_job.h"
+#include "platform/posix_folder_enumerator.h"
+#include "ui/application_setup.h"
+#include "ui/main_window.h"
+#include "ui/snapshot.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr char noDisplay[] = "zorvik-kavrona: no display to show the window on; use --snapshot FILE.png FOLDER "
+                             "for a picture of it, or -platform offscreen\n";
+constexpr char noPlatform[] = "zorvik-kavrona: Qt could not start a platform plugin to show the window with; use "
+                              "--snapshot FILE.png FOLDER for a picture of it, or -platform offscreen\n";
+
+bool displayNamed(const CommandLine &commandLine)
+{
+    return commandLine.platformChosen || !qEnvironmentVariableIsEmpty("DISPLAY")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+QtMessageHandler qtMessageHandler = nullptr;
+
+// Qt ends with a fatal message when its platform plugin cannot start (a display that
+// cannot be reached, a plugin that is not there): say so and exit rather than abort.
+void exitWhenTheWindowCannotShow(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtFatalMsg) {
+        std::fputs(noPlatform, stderr);
+        std::_Exit(1);
+    }
+    if (qtMessageHandler)
+        qtMessageHandler(type, context, message);
+}
+
+} // namespace
+
+int runWindowProgram(const CommandLine &commandLine, int argc, char *argv[])
+{
+    if (commandLine.action == CommandLine::Action::WriteSnapshot) {
+        // A snapshot needs no display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+    } else if (!displayNamed(commandLine)) {
+        std::fputs(noDisplay, stderr);
+        return 1;
+    }
+
+    // An export named on the command line is read before any window: a file that is no
+    // export is a wrong command line.
+    std::optional<ImportedRoot> imported;
+    if (commandLine.importFile) {
+        QFile file;
+        const QByteArray &name = *commandLine.importFile;
+        if (!openExport(file, name)) {
+            std::fprintf(stderr, "zorvik-kavrona: cannot open %s: %s\n", name.constData(), qPrintable(file.errorString()));
+            return 2;
+        }
+        ImportJob job(file, name);
+        job.run();
+        if (!job.completed()) {
+            std::fprintf(stderr, "zorvik-kavrona: %s: %s\n", name.constData(), job.error() ? job.error()->what() : "not read");
+            return 2;
+        }
+        imported = job.takeRoot();
+    }
+
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZK_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(ZK_APP_ID));
+    qtMessageHandler = qInstallMessageHandler(exitWhenTheWindowCannotShow);
+    QApplication app(argc, argv);
+    qInstallMessageHandler(qtMessageHandler);
+    prepareApplication();
+    PosixFolderEnumerator fileSystem;
+    fMain window(fileSystem);
+
+    if (commandLine.action == CommandLine::Action::WriteSnapshot) {
+        // Inside the event loop, so that an error shown by the window ends it.
+        QTimer::singleShot(0, &window, [&] {
+            QString message;
+            if (!writeSnapshot(window, *commandLine.folder, commandLine.snapshotFile, message)) {
+                std::fprintf(stderr, "zorvik-kavrona: %s\n", qPrintable(message));
+                QCoreApplication::exit(1);
+                return;
+            }
+            QCoreApplication::exit(0);
+        });
+        return app.exec();
+    }
+
+    window.show();
+    if (commandLine.folder)
+        QTimer::singleShot(0, &window, [&] { window.openRoot(*commandLine.folder); });
+    if (imported) {
+        const QString source = *commandLine.importFile == "-" ? QStringLiteral("標準入力") : QFileInfo(QFile::decodeName(*commandLine.importFile)).fileName();
+        QTimer::singleShot(0, &window, [&window, &imported, source] { window.openImported(std::move(*imported), source); });
+    }
+    return app.exec();
+}
