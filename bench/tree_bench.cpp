@@ -4,7 +4,7 @@
 // The last line is "subfolders=N scan_seconds=S expand_seconds=S graph_seconds=S".
 
 #include "platform/posix_folder_enumerator.h"
-#include "platform/qt_tree_view.h"
+#include "platform/widgets/qt_tree_view.h"
 #include "ui/fonts.h"
 #include "ui/main_window.h"
 
