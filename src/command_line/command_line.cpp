@@ -146,6 +146,12 @@ void describeOptions(QCommandLineParser &parser, ProgramBuild build)
                           QStringLiteral("Scan FOLDER and write it to FILE (\"-\": standard output) in ncdu's JSON format."),
                           QStringLiteral("FILE")});
         parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The folder to scan: a path or a file:// URL."));
+        // Known, so that asking for them is told that this build has no window.
+        for (const char *windowOnly : {"snapshot", "import"}) {
+            QCommandLineOption option(QString::fromLatin1(windowOnly), QString(), QStringLiteral("FILE"));
+            option.setFlags(QCommandLineOption::HiddenFromHelp);
+            parser.addOption(option);
+        }
         return;
     }
     parser.setApplicationDescription(QStringLiteral(
@@ -205,9 +211,10 @@ CommandLine parseCommandLine(int argc, char *argv[], ProgramBuild build)
     const QStringList folders = parser.positionalArguments();
     if (folders.size() > 1)
         return refused(build, "one FOLDER at most, not " + QByteArray::number(folders.size()), true);
-    if (build == ProgramBuild::CommandLineOnly && !parser.isSet(QStringLiteral("export")))
+    if (build == ProgramBuild::CommandLineOnly
+        && (!parser.isSet(QStringLiteral("export")) || parser.isSet(QStringLiteral("snapshot")) || parser.isSet(QStringLiteral("import"))))
         return refused(build, "this build has no window; --export FILE FOLDER writes FOLDER's tree to FILE", true);
-    if (parser.optionNames().contains(QStringLiteral("snapshot"))) {
+    if (parser.isSet(QStringLiteral("snapshot"))) {
         if (folders.isEmpty())
             return refused(build, "--snapshot FILE.png needs a FOLDER", true);
         commandLine.action = CommandLine::Action::WriteSnapshot;
@@ -220,7 +227,7 @@ CommandLine parseCommandLine(int argc, char *argv[], ProgramBuild build)
         commandLine.exportFile = arguments.bytes(parser.value(QStringLiteral("export")));
     }
     commandLine.platformChosen = parser.optionNames().contains(QStringLiteral("platform"));
-    if (parser.optionNames().contains(QStringLiteral("import"))) {
+    if (parser.isSet(QStringLiteral("import"))) {
         if (!folders.isEmpty() || commandLine.action == CommandLine::Action::WriteSnapshot)
             return refused(build, "--import FILE takes the place of FOLDER", true);
         commandLine.importFile = arguments.bytes(parser.value(QStringLiteral("import")));
