@@ -35,20 +35,14 @@ drop_caches() { sync; echo 3 > /proc/sys/vm/drop_caches; }
 
 # case seconds peak_kib, one line a run.
 record() { echo "$1 $2 $3" >> "$results"; }
-scan() { # case threads
-    local line
-    line=$("$bench/scan_bench" --threads "$2" "$tree" | tail -n 1)
-    record "$1" "$(sed -n 's/.*seconds=\([0-9.]*\).*/\1/p' <<<"$line")" "$(sed -n 's/.*peak_rss_kib=\([0-9]*\).*/\1/p' <<<"$line")"
+# case, and a benchmark's line ending in "... seconds=S peak_rss_kib=N ...".
+record_line() {
+    record "$1" "$(sed -n 's/.*seconds=\([0-9.]*\).*/\1/p' <<<"$2")" "$(sed -n 's/.*peak_rss_kib=\([0-9]*\).*/\1/p' <<<"$2")"
 }
-export_tree() { # case
-    local measured
-    measured=$( { /usr/bin/time -f "%e %M" "$program" --export - "$tree" >/dev/null; } 2>&1 | tail -n 1)
-    record "$1" $measured
-}
-import() { # case file
-    local line
-    line=$("$bench/exchange_bench" import "$2")
-    record "$1" "$(sed -n 's/.*seconds=\([0-9.]*\).*/\1/p' <<<"$line")" "$(sed -n 's/.*peak_rss_kib=\([0-9]*\).*/\1/p' <<<"$line")"
+scan() { record_line "$1" "$("$bench/scan_bench" --threads "$2" "$tree" | tail -n 1)"; } # case threads
+import() { record_line "$1" "$("$bench/exchange_bench" import "$2")"; }                 # case file
+export_tree() { # case; the whole program, timed by time(1)
+    record "$1" $( { /usr/bin/time -f "%e %M" "$program" --export - "$tree" >/dev/null; } 2>&1 | tail -n 1)
 }
 
 for round in $(seq "$rounds"); do
@@ -65,13 +59,11 @@ for round in $(seq "$rounds"); do
     fi
 done
 
+median() { tr ' ' '\n' | grep . | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 echo
 printf '%-32s %10s %14s\n' case seconds peak_MiB
 awk '{ t[$1] = t[$1] " " $2; m[$1] = m[$1] " " $3; order[$1] = NR }
      END { for (c in t) print order[c], c, t[c], "|", m[c] }' "$results" | sort -n | cut -d' ' -f2- |
 while read -r name rest; do
-    times=${rest%%|*}
-    peaks=${rest##*|}
-    median() { tr ' ' '\n' | grep . | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-    printf '%-32s %10.3f %14.1f\n' "$name" "$(median <<<"$times")" "$(median <<<"$peaks" | awk '{ print $1 / 1024 }')"
+    printf '%-32s %10.3f %14.1f\n' "$name" "$(median <<<"${rest%%|*}")" "$(median <<<"${rest##*|}" | awk '{ print $1 / 1024 }')"
 done

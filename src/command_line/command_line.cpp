@@ -134,38 +134,37 @@ std::optional<QByteArray> folderPathOf(const QByteArray &path, QByteArray &messa
 
 void describeOptions(QCommandLineParser &parser, ProgramBuild build)
 {
+    const bool withWindow = build == ProgramBuild::WithWindow;
     // Qt's options are single-dash words (-platform, -style).
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(withWindow
+        ? QStringLiteral("Shows where the disk space below a folder goes: a tree of folders with their totals,\n"
+                         "a pie chart and a breakdown list.")
+        : QStringLiteral("Adds up every file below a folder and writes the tree to a file in ncdu's JSON format,\n"
+                         "for the window of a desktop build or ncdu to show. This build has no window."));
     parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Print this help and exit.")});
     parser.addOption({{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Print the version and exit.")});
-    if (build == ProgramBuild::CommandLineOnly) {
-        parser.setApplicationDescription(QStringLiteral(
-            "Adds up every file below a folder and writes the tree to a file in ncdu's JSON format,\n"
-            "for the window of a desktop build or ncdu to show. This build has no window."));
-        parser.addOption({QStringLiteral("export"),
-                          QStringLiteral("Scan FOLDER and write it to FILE (\"-\": standard output) in ncdu's JSON format."),
-                          QStringLiteral("FILE")});
+    QCommandLineOption snapshot(QStringLiteral("snapshot"),
+                                QStringLiteral("Show no window: write a PNG of it, FOLDER's root opened and clicked, to FILE.png."),
+                                QStringLiteral("FILE.png"));
+    const QCommandLineOption export_(
+        QStringLiteral("export"),
+        withWindow ? QStringLiteral("Show no window: scan FOLDER and write it to FILE (\"-\": standard output) in ncdu's JSON format.")
+                   : QStringLiteral("Scan FOLDER and write it to FILE (\"-\": standard output) in ncdu's JSON format."),
+        QStringLiteral("FILE"));
+    QCommandLineOption import(QStringLiteral("import"),
+                              QStringLiteral("Open an export in ncdu's JSON format (\"-\": standard input) in place of a folder."),
+                              QStringLiteral("FILE"));
+    // Without the window they stay known, so that asking for them is told there is none.
+    if (!withWindow) {
+        snapshot.setFlags(QCommandLineOption::HiddenFromHelp);
+        import.setFlags(QCommandLineOption::HiddenFromHelp);
+    }
+    parser.addOptions({snapshot, export_, import});
+    if (!withWindow) {
         parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The folder to scan: a path or a file:// URL."));
-        // Known, so that asking for them is told that this build has no window.
-        for (const char *windowOnly : {"snapshot", "import"}) {
-            QCommandLineOption option(QString::fromLatin1(windowOnly), QString(), QStringLiteral("FILE"));
-            option.setFlags(QCommandLineOption::HiddenFromHelp);
-            parser.addOption(option);
-        }
         return;
     }
-    parser.setApplicationDescription(QStringLiteral(
-        "Shows where the disk space below a folder goes: a tree of folders with their totals,\n"
-        "a pie chart and a breakdown list."));
-    parser.addOption({QStringLiteral("snapshot"),
-                      QStringLiteral("Show no window: write a PNG of it, FOLDER's root opened and clicked, to FILE.png."),
-                      QStringLiteral("FILE.png")});
-    parser.addOption({QStringLiteral("export"),
-                      QStringLiteral("Show no window: scan FOLDER and write it to FILE (\"-\": standard output) in ncdu's JSON format."),
-                      QStringLiteral("FILE")});
-    parser.addOption({QStringLiteral("import"),
-                      QStringLiteral("Open an export in ncdu's JSON format (\"-\": standard input) in place of a folder."),
-                      QStringLiteral("FILE")});
     for (const QtOption &qtOption : qtOptions) {
         QCommandLineOption option(QString::fromLatin1(qtOption.name));
         if (qtOption.valueName)

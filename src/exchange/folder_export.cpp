@@ -29,7 +29,6 @@ struct Folder {
     bool readable = false;
     FolderListing listing; // the files, until written; the sub-folders are below
     std::vector<Folder *> subFolders;
-    qsizetype heldBytes = 0;
 };
 
 // What a listed file holds in memory until it is written, roughly: its name and the
@@ -167,8 +166,7 @@ private:
             folder.subFolders.push_back(&subFolder);
         }
         folder.listing.subFolders = {};
-        folder.heldBytes = bytesHeldFor(folder.listing);
-        m_held.fetch_add(folder.heldBytes, std::memory_order_relaxed);
+        m_held.fetch_add(bytesHeldFor(folder.listing), std::memory_order_relaxed);
         // The first sub-folder stays with whoever listed the folder.
         if (m_walk.threads > 1 && folder.subFolders.size() > 1)
             m_queue.push(0, folder.subFolders.cbegin() + 1, folder.subFolders.cend());
@@ -182,9 +180,10 @@ private:
     // Written: what the folder held is let go, and a listing thread may go on.
     void release(Folder &folder)
     {
+        const qsizetype held = bytesHeldFor(folder.listing);
         folder.listing = FolderListing();
-        const qsizetype before = m_held.fetch_sub(folder.heldBytes, std::memory_order_relaxed);
-        if (before >= m_walk.heldBytes && before - folder.heldBytes < m_walk.heldBytes) {
+        const qsizetype before = m_held.fetch_sub(held, std::memory_order_relaxed);
+        if (before >= m_walk.heldBytes && before - held < m_walk.heldBytes) {
             // Taken and let go after the change, so that a thread about to wait for room
             // either sees it or is already waiting and woken.
             { const std::lock_guard lock(m_mutex); }

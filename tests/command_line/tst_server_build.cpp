@@ -1,3 +1,4 @@
+#include "support/export_text.h"
 #include "support/fixture_tree.h"
 #include "support/test_main.h"
 
@@ -32,16 +33,10 @@ private:
         return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
     }
 
-    // An export without the time it was made at.
-    static QByteArray undated(const QByteArray &exported)
-    {
-        return QString::fromLatin1(exported).remove(QRegularExpression(QStringLiteral("\"timestamp\":[0-9]+"))).toLatin1();
-    }
-
     static QByteArray undatedFile(const QString &file)
     {
         QFile exported(file);
-        return exported.open(QIODevice::ReadOnly) ? undated(exported.readAll()) : QByteArray();
+        return exported.open(QIODevice::ReadOnly) ? undatedExport(exported.readAll()) : QByteArray();
     }
 
 private slots:
@@ -82,7 +77,7 @@ private slots:
         // To standard output, as `ssh server zorvik-kavrona --export - /srv` sends it.
         const Run piped = run(QStringLiteral(ZK_SERVER_PROGRAM), {QStringLiteral("--export"), QStringLiteral("-"), folder});
         QCOMPARE(piped.exitCode, 0);
-        QCOMPARE(undated(piped.out), written);
+        QCOMPARE(undatedExport(piped.out), written);
     }
 
     void itAnswersHelpAndVersion()
