@@ -136,6 +136,7 @@ PieFigure cPieChart::layOut(const cSections &sections, double total, const Geome
             const std::shared_ptr<cSection> section = sectionAt(sections, i);
             slice.name = section->Text;
             slice.key = section->Key;
+            slice.note = section->Note;
             if (m_sizeText)
                 slice.sizeText = m_sizeText(section->Size);
         });

@@ -9,7 +9,7 @@
 
 // One slice of a pie: its size in bytes, its fill colour (an RGB value, or -1 to take
 // one from the chart's palette), its label, and the folder path it stands for ("" for
-// the slice of the small ones).
+// the slice of the small ones), with a note of what its size leaves out (empty for most).
 class cSection
 {
 public:
@@ -17,6 +17,7 @@ public:
     qint32 Color = 0;
     QString Text;
     QByteArray Key;
+    QString Note;
 };
 
 // The ordered list of a pie's sections, each stored under its key (keys compare as

@@ -30,6 +30,7 @@ void ImportJob::run()
     if (m_control.cancelRequested())
         return;
     root.records = scan.takeRecords();
+    root.marks = scan.takeMarks();
     root.total = scan.total();
     m_root = std::move(root);
 }

@@ -17,6 +17,7 @@ struct ImportedRoot {
     std::unique_ptr<ImportedTree> tree;
     std::unique_ptr<ImportedFolderEnumerator> enumerator;
     SizeCache records{pathKeyComparison};
+    FolderMarks marks{pathKeyComparison};
     double total = 0;
 
     const QByteArray &rootPath() const { return tree->rootPath(); }

@@ -16,6 +16,10 @@ struct FolderListing {
     qint64 files = 0;                   // how many other entries there were
     // Each of the other entries by name with its length, when names were asked for.
     std::vector<std::pair<QByteArray, quint64>> namedFiles;
+    // What the figures leave out: the folder, or part of its listing, could not be read;
+    // a name beginning with "." (other than "." and "..") was passed over.
+    bool unreadable = false;
+    bool hiddenNames = false;
 
     void clear()
     {
@@ -23,6 +27,8 @@ struct FolderListing {
         namedFiles.clear();
         fileBytes = 0;
         files = 0;
+        unreadable = false;
+        hiddenNames = false;
     }
 };
 
@@ -46,7 +52,9 @@ public:
     // of its own length. Returns false, with an empty listing, when the folder cannot be
     // listed: it is gone, not a folder, reached through a link, outside the root, access
     // is denied, it is a folder already on the way down to it (a loop), or it lies on a
-    // kernel pseudo file system such as /proc.
+    // kernel pseudo file system such as /proc. The listing's unreadable flag tells the
+    // failures that are the system's (access denied, an I/O error) from those by rule
+    // and from a folder that is gone.
     virtual bool list(const QByteArray &folderPath, EntryDetail detail, FolderListing &listing) = 0;
 };
 

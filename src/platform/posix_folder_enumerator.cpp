@@ -116,8 +116,11 @@ int openLongPath(const QByteArray &path)
 // when its length or its type is needed.
 void countEntry(int fd, const char *name, unsigned char type, EntryDetail detail, FolderListing &listing)
 {
-    if (name[0] == '.')
+    if (name[0] == '.') {
+        if (!(name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            listing.hiddenNames = true;
         return;
+    }
     if (type == DT_DIR) {
         listing.subFolders.emplace_back(name);
         return;
@@ -159,12 +162,17 @@ public:
     bool list(const QByteArray &folderPath, EntryDetail detail, FolderListing &listing) override
     {
         listing.clear();
-        if (!reach(folderPath))
+        m_openError = 0;
+        if (!reach(folderPath)) {
+            listing.unreadable = isReadError(m_openError);
             return false;
+        }
         Level &level = m_levels.back();
         // Listed before in this walk: read from the start again.
-        if (level.listed && ::lseek(level.fd, 0, SEEK_SET) != 0)
+        if (level.listed && ::lseek(level.fd, 0, SEEK_SET) != 0) {
+            listing.unreadable = true;
             return false;
+        }
         level.listed = true;
         readEntries(level, detail, listing);
         return true;
@@ -208,8 +216,10 @@ private:
     bool openRoot()
     {
         const int fd = m_rootPath.size() < PATH_MAX ? ::open(m_rootPath.constData(), folderOpenFlags) : openLongPath(m_rootPath);
-        if (fd < 0)
+        if (fd < 0) {
+            m_openError = errno;
             return false;
+        }
         const MountTable mounts = MountTable::read();
         m_canonicalRoot = canonicalPathOf(fd);
         // The root may lie inside a pseudo file system without being its mount point
@@ -259,6 +269,10 @@ private:
         return true;
     }
 
+    // A folder that is gone, or is no longer a folder, is not a read error; anything else
+    // the system refused is.
+    static bool isReadError(int error) { return error != 0 && error != ENOENT && error != ENOTDIR && error != ELOOP; }
+
     // Opens name relative to the open folder of a level, making room within the budget
     // first. When the process has no descriptor left, the walk lets go of what it can
     // and waits: a folder is never passed over for want of one.
@@ -267,6 +281,8 @@ private:
         for (int attempt = 0;; ++attempt) {
             makeRoom(from);
             const int fd = ::openat(m_levels[from].fd, name, subFolderOpenFlags);
+            if (fd < 0)
+                m_openError = errno;
             if (fd >= 0 || (errno != EMFILE && errno != ENFILE) || attempt == 1000)
                 return fd;
             closeShallowest(from);
@@ -360,7 +376,9 @@ private:
 #if defined(__linux__)
         for (;;) {
             const ssize_t filled = ::getdents64(fd, m_buffer.data(), m_buffer.size());
-            // A listing that fails halfway keeps what was read.
+            // A listing that fails halfway keeps what was read, and says it is not whole.
+            if (filled < 0)
+                listing.unreadable = true;
             if (filled <= 0)
                 break;
             for (ssize_t offset = 0; offset < filled;) {
@@ -392,6 +410,7 @@ private:
     int m_open = 0;
     int m_descriptors = DescriptorBudget::walkMinimum; // taken from the budget
     std::vector<char> m_buffer = std::vector<char>(64 * 1024);
+    int m_openError = 0; // why the last folder could not be opened, from the system
 };
 
 } // namespace

@@ -28,11 +28,12 @@ void cNodePopulater::GraphNode(TreeNode &n, DrawingSurface *Canvas, qint32)
         const double size = sizeOfTag(*child);
         sum += size;
         if (size != 0)
-            sections->Add(size, -1, displayText(GetFolderName(child->key())), child->key());
+            sections->Add(size, -1, displayText(GetFolderName(child->key())), child->key())->Note = MarkText(marksOf(child->key()));
     }
     const double rest = sizeOfTag(n) - sum;
+    // The folder's own files leave out what its own listing left out.
     if (rest != 0)
-        sections->Add(rest, -1, ownFilesText, n.key());
+        sections->Add(rest, -1, ownFilesText, n.key())->Note = MarkText(marksOf(n.key()));
     sections->Sort(1);
 
     if (!m_breakdownList)
@@ -41,7 +42,7 @@ void cNodePopulater::GraphNode(TreeNode &n, DrawingSurface *Canvas, qint32)
     const int count = sections->Count();
     for (int i = 1; i <= count; ++i) {
         const std::shared_ptr<cSection> section = sections->Item(i);
-        ListRow *row = m_breakdownList->addRow(section->Key, section->Text);
+        ListRow *row = m_breakdownList->addRow(section->Key, section->Note.isEmpty() ? section->Text : section->Text + QLatin1Char(' ') + section->Note);
         if (!row)
             throw OperationError("内訳の行を追加できません: " + section->Text.toStdString());
         row->setSubItem(1, FormatSize(section->Size));

@@ -33,9 +33,11 @@ void FolderScanJob::run()
     bool hasSubFolders = false;
     if (m_threads <= 1) {
         FolderSizeScan scan(m_fileSystem, m_records, &m_control);
+        scan.setMarks(&m_marks);
         m_total = scan.GetFolderSize(m_rootPath, hasSubFolders);
     } else {
         ParallelFolderSizeScan scan(m_fileSystem, m_records, m_threads, &m_control);
+        scan.setMarks(&m_marks);
         m_total = scan.GetFolderSize(m_rootPath, hasSubFolders);
     }
     // A stop asked for while the last folders were read still counts: the user said no.

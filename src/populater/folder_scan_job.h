@@ -30,6 +30,7 @@ public:
     bool completed() const override { return m_completed; }
     double total() const { return m_total; }
     SizeCache takeRecords() { return std::move(m_records); }
+    FolderMarks takeMarks() { return std::move(m_marks); }
 
 private:
     FolderEnumerator &m_fileSystem;
@@ -37,6 +38,7 @@ private:
     int m_threads;
     ScanControl m_control;
     SizeCache m_records{pathKeyComparison};
+    FolderMarks m_marks{pathKeyComparison};
     double m_total = 0;
     bool m_completed = false;
 };

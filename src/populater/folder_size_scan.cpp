@@ -11,6 +11,7 @@ namespace {
 struct PendingFolder {
     QByteArray path;
     SizeRecord record;
+    quint8 marks = 0;
     std::vector<QByteArray> subFolders;
     size_t nextSubFolder = 0;
 };
@@ -37,7 +38,7 @@ double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
         m_filesCounted += listing.files;
         if (m_control)
             m_control->folderListed(path, listing.files, listing.fileBytes);
-        pending.push_back({path, ownRecord(listing), std::move(listing.subFolders), 0});
+        pending.push_back({path, ownRecord(listing), marksOf(listing), std::move(listing.subFolders), 0});
     };
 
     enterFolder(folderPath);
@@ -51,6 +52,8 @@ double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
         }
         // A path already in the cache keeps its first record; the add fails quietly.
         m_colSizeCache.add(folder.path, sizeRecordText(folder.record));
+        if (m_marks && folder.marks)
+            m_marks->add(folder.path, folder.marks);
         const SizeRecord done = folder.record;
         pending.pop_back();
         if (pending.empty()) {

@@ -27,9 +27,13 @@ public:
 
     qint64 filesCounted() const { return m_filesCounted; }
 
+    // Where the marks of folders that leave something out go; none: they are not kept.
+    void setMarks(FolderMarks *marks) { m_marks = marks; }
+
 private:
     FolderEnumerator &m_enumerator;
     SizeCache &m_colSizeCache;
     ScanControl *m_control;
+    FolderMarks *m_marks = nullptr;
     qint64 m_filesCounted = 0;
 };

@@ -9,15 +9,6 @@
 
 #include <vector>
 
-namespace {
-
-QString nodeText(const QByteArray &name, double size)
-{
-    return displayText(name) + QStringLiteral(" 【") + FormatSize(size) + QStringLiteral("】");
-}
-
-} // namespace
-
 cNodePopulater::cNodePopulater(FolderEnumerator &fileSystem)
     : m_fileSystem(fileSystem)
 {
@@ -48,7 +39,7 @@ void cNodePopulater::PopulateNode(const QByteArray &sStartFolder)
         // listing tells whether it can be opened.
         const std::optional<SizeRecord> record = cachedRecord(childPath);
         const double size = record ? record->size : 0;
-        TreeNode *child = m_oTreeView ? m_oTreeView->addNode(&sStartFolder, &childPath, nodeText(name, size)) : nullptr;
+        TreeNode *child = m_oTreeView ? m_oTreeView->addNode(&sStartFolder, &childPath, nodeText(childPath, name, size)) : nullptr;
         // A child that cannot be added (no tree, key in use) is skipped whole, so none of
         // its steps land on another node.
         if (!child)
@@ -71,15 +62,16 @@ void cNodePopulater::SetRoot(const QByteArray &sRootFolder)
     addRootNode(tree, sRootFolder, total);
 }
 
-void cNodePopulater::SetRootScanned(const QByteArray &sRootFolder, SizeCache &&records, double total)
+void cNodePopulater::SetRootScanned(const QByteArray &sRootFolder, SizeCache &&records, double total, FolderMarks &&marks)
 {
     TreeControl &tree = requireTree();
     tree.clearNodes();
     colSizeCache = std::move(records);
+    colFolderMarks = std::move(marks);
     addRootNode(tree, sRootFolder, total);
 }
 
-void cNodePopulater::RescanFolder(const QByteArray &folderPath, SizeCache &&records, double total)
+void cNodePopulater::RescanFolder(const QByteArray &folderPath, SizeCache &&records, double total, FolderMarks &&marks)
 {
     TreeControl &tree = requireTree();
     TreeNode *node = tree.node(folderPath);
@@ -90,6 +82,9 @@ void cNodePopulater::RescanFolder(const QByteArray &folderPath, SizeCache &&reco
     colSizeCache.removeIf([&](const QByteArray &key) { return isAtOrBelow(key, folderPath); });
     for (int position = 1; position <= records.count(); ++position)
         colSizeCache.add(records.keyAt(position), *records.itemAt(position));
+    colFolderMarks.removeIf([&](const QByteArray &key) { return isAtOrBelow(key, folderPath); });
+    for (int position = 1; position <= marks.count(); ++position)
+        colFolderMarks.add(marks.keyAt(position), *marks.itemAt(position));
     for (QByteArray ancestor = parentFolderPath(folderPath); isAtOrBelow(ancestor, m_rootFolder) && !ancestor.isEmpty();
          ancestor = parentFolderPath(ancestor)) {
         if (QString *record = colSizeCache.item(ancestor)) {
@@ -123,14 +118,34 @@ void cNodePopulater::RescanFolder(const QByteArray &folderPath, SizeCache &&reco
 
 void cNodePopulater::setNodeSize(TreeNode &node, const QByteArray &folderPath, double size) const
 {
-    node.setText(nodeText(GetFolderName(folderPath), size));
+    node.setText(nodeText(folderPath, GetFolderName(folderPath), size));
     node.setTag(numberText(size));
+}
+
+QString cNodePopulater::nodeText(const QByteArray &folderPath, const QByteArray &name, double size) const
+{
+    QString text = displayText(name) + QStringLiteral(" 【") + FormatSize(size) + QStringLiteral("】");
+    if (const quint8 marks = marksOf(folderPath))
+        text += QLatin1Char(' ') + MarkText(marks);
+    return text;
+}
+
+quint8 cNodePopulater::marksOf(const QByteArray &folderPath) const
+{
+    const quint8 *marks = colFolderMarks.item(folderPath);
+    return marks ? *marks : 0;
+}
+
+bool cNodePopulater::isListable(const QByteArray &folderPath)
+{
+    FolderListing listing;
+    return m_walk && m_walk->list(folderPath, EntryDetail::NamesAndTypes, listing);
 }
 
 void cNodePopulater::addRootNode(TreeControl &tree, const QByteArray &sRootFolder, double total)
 {
     m_rootFolder = sRootFolder;
-    TreeNode *root = tree.addNode(nullptr, &sRootFolder, nodeText(GetFolderName(sRootFolder), total));
+    TreeNode *root = tree.addNode(nullptr, &sRootFolder, nodeText(sRootFolder, GetFolderName(sRootFolder), total));
     if (!root)
         throw OperationError("ルートノードを追加できません: " + displayText(sRootFolder).toStdString());
     root->setTag(numberText(total));
@@ -140,7 +155,9 @@ void cNodePopulater::addRootNode(TreeControl &tree, const QByteArray &sRootFolde
 
 double cNodePopulater::GetFolderSize(const QByteArray &folderPath, bool &hasSubFolders)
 {
-    return FolderSizeScan(m_fileSystem, colSizeCache).GetFolderSize(folderPath, hasSubFolders);
+    FolderSizeScan scan(m_fileSystem, colSizeCache);
+    scan.setMarks(&colFolderMarks);
+    return scan.GetFolderSize(folderPath, hasSubFolders);
 }
 
 std::optional<SizeRecord> cNodePopulater::cachedRecord(const QByteArray &folderPath) const

@@ -51,15 +51,25 @@ public:
     // Errors go to the caller (OperationError): no tree set, a failing tree operation.
     void SetRoot(const QByteArray &sRootFolder);
 
-    // SetRoot with the scan already done, elsewhere: its records become the size cache.
-    void SetRootScanned(const QByteArray &sRootFolder, SizeCache &&records, double total);
+    // SetRoot with the scan already done, elsewhere: its records become the size cache,
+    // its marks the folders' marks.
+    void SetRootScanned(const QByteArray &sRootFolder, SizeCache &&records, double total, FolderMarks &&marks = FolderMarks(pathKeyComparison));
 
     // A fresh scan of a folder that has a node replaces the records of the folder and
     // everything below it, and the change in its total goes up to the root: every
     // ancestor's record, text and tag. The folder's node is made anew below: filled in
     // again when it had been, else given a placeholder when it has sub-folders. Nothing
     // happens for a folder without a node. Errors go to the caller (OperationError).
-    void RescanFolder(const QByteArray &folderPath, SizeCache &&records, double total);
+    void RescanFolder(const QByteArray &folderPath, SizeCache &&records, double total, FolderMarks &&marks = FolderMarks(pathKeyComparison));
+
+    const QByteArray &rootFolder() const { return m_rootFolder; }
+
+    // What a folder's size leaves out, as the scan found it (bits of FolderMark).
+    quint8 marksOf(const QByteArray &folderPath) const;
+
+    // Whether the folder can still be listed: false when it is gone, or can no longer be
+    // read, since the scan.
+    bool isListable(const QByteArray &folderPath);
 
     static inline const QString placeholderText = QStringLiteral("FILLER");
     static inline const QString ownFilesText = QStringLiteral("単一フォルダ");
@@ -69,6 +79,7 @@ private:
     void addRootNode(TreeControl &tree, const QByteArray &sRootFolder, double total);
     std::optional<SizeRecord> cachedRecord(const QByteArray &folderPath) const;
     void setNodeSize(TreeNode &node, const QByteArray &folderPath, double size) const;
+    QString nodeText(const QByteArray &folderPath, const QByteArray &name, double size) const;
     TreeControl &requireTree() const;
     double sizeOfTag(const TreeNode &node) const;
 
@@ -79,5 +90,6 @@ private:
     ListBox *m_chartLines = nullptr;
     KeyedCollection<bool> colPopulated{pathKeyComparison}; // folder path → children made
     SizeCache colSizeCache{pathKeyComparison};
+    FolderMarks colFolderMarks{pathKeyComparison}; // only the folders with a mark
     QByteArray m_rootFolder;
 };

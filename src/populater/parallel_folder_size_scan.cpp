@@ -17,6 +17,7 @@ struct Folder {
     Folder *parent = nullptr;
     std::vector<Folder *> subFolders; // in listing order
     SizeRecord record;                // own files, then the sub-folders' totals once done
+    quint8 marks = 0;
     std::atomic<size_t> pending{0};   // sub-folders not yet added up
 };
 
@@ -77,6 +78,7 @@ double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool 
                 if (m_control)
                     m_control->folderListed(folder->path, listing.files, listing.fileBytes);
                 folder->record = ownRecord(listing);
+                folder->marks = marksOf(listing);
                 if (listing.subFolders.empty()) {
                     finishFolder(folder);
                     folder = queue.pop(thread);
@@ -126,6 +128,8 @@ double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool 
         }
         // A path already in the cache keeps its first record; the add fails quietly.
         m_colSizeCache.add(folder->path, sizeRecordText(folder->record));
+        if (m_marks && folder->marks)
+            m_marks->add(folder->path, folder->marks);
         stack.pop_back();
     }
     hasSubFolders = root.record.hasSubFolders;

@@ -20,10 +20,14 @@ public:
 
     qint64 filesCounted() const { return m_filesCounted; }
 
+    // As FolderSizeScan::setMarks.
+    void setMarks(FolderMarks *marks) { m_marks = marks; }
+
 private:
     FolderEnumerator &m_enumerator;
     SizeCache &m_colSizeCache;
     int m_threads;
     ScanControl *m_control;
+    FolderMarks *m_marks = nullptr;
     qint64 m_filesCounted = 0;
 };

@@ -29,3 +29,16 @@ inline SizeRecord ownRecord(const FolderListing &listing)
 
 // Nothing when the text is not a size record.
 std::optional<SizeRecord> readSizeRecord(const QString &text);
+
+// What a folder's own figures leave out, kept beside the size cache for the few folders
+// that have anything to tell: bits of FolderMark.
+enum FolderMark : quint8 {
+    unreadableMark = 1,  // the folder, or part of its listing, could not be read
+    hiddenNamesMark = 2, // it holds names beginning with "." that were not counted
+};
+using FolderMarks = KeyedCollection<quint8>;
+
+inline quint8 marksOf(const FolderListing &listing)
+{
+    return quint8((listing.unreadable ? unreadableMark : 0) | (listing.hiddenNames ? hiddenNamesMark : 0));
+}

@@ -3,6 +3,9 @@
 #include "platform/folder_path.h"
 #include "platform/locale_formats.h"
 #include "platform/number_text.h"
+#include "populater/size_record.h"
+
+#include <QStringList>
 
 QString FormatSize(double size)
 {
@@ -23,4 +26,14 @@ QByteArray GetFolderName(const QByteArray &folderPath)
             return folderPath.mid(i + 1, last - (i + 1));
     }
     return folderPath;
+}
+
+QString MarkText(quint8 marks)
+{
+    QStringList words;
+    if (marks & unreadableMark)
+        words << QStringLiteral("［読み取り不可］");
+    if (marks & hiddenNamesMark)
+        words << QStringLiteral("［隠し項目は除外］");
+    return words.join(QString());
 }

@@ -12,3 +12,7 @@ QString FormatSize(double size);
 // the path's final character and that final character. A path with no separator before
 // its final character ("/", "C:\") is its own name.
 QByteArray GetFolderName(const QByteArray &folderPath);
+
+// The short words that tell, beside a folder's size, what the size leaves out: marks
+// are bits of FolderMark. Empty when there is nothing to tell.
+QString MarkText(quint8 marks);

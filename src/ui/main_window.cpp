@@ -159,31 +159,56 @@ void fMain::chooseRoot(const QByteArray &folderPath)
 {
     // The scan runs while the window keeps repainting; a stopped scan leaves the window
     // as it was before.
-    FolderScanJob scan(m_fileSystem, folderPath);
+    const auto scan = std::make_shared<FolderScanJob>(m_fileSystem, folderPath);
     if (!ScanProgressDialog::run(this, scan))
         return;
-    startTree(m_fileSystem, folderPath, scan.takeRecords(), scan.total());
+    startTree(m_fileSystem, folderPath, scan->takeRecords(), scan->total(), scan->takeMarks());
     m_imported.reset();
     setWindowTitle(caption);
 }
 
+namespace {
+
+// An import that holds the file it reads, so that a stopped import may outlive the wait
+// for it.
+class FileImportJob final : public BackgroundJob
+{
+public:
+    explicit FileImportJob(const QByteArray &name) : m_name(name), m_import(m_file, name) {}
+
+    bool open() { return openExport(m_file, m_name); }
+    QString errorString() const { return m_file.errorString(); }
+    ImportJob &import() { return m_import; }
+
+    void run() override { m_import.run(); }
+    ScanControl &control() override { return m_import.control(); }
+    QByteArray subject() const override { return m_import.subject(); }
+    bool completed() const override { return m_import.completed(); }
+
+private:
+    QByteArray m_name;
+    QFile m_file;
+    ImportJob m_import;
+};
+
+} // namespace
+
 void fMain::openImport(const QString &fileName)
 {
     handle([&] {
-        QFile file;
         const bool fromInput = fileName == QLatin1String("-");
-        if (!openExport(file, QFile::encodeName(fileName))) {
-            QMessageBox::warning(this, caption, QStringLiteral("ファイルを開けません: %1（%2）").arg(fileName, file.errorString()));
+        const auto job = std::make_shared<FileImportJob>(QFile::encodeName(fileName));
+        if (!job->open()) {
+            QMessageBox::warning(this, caption, QStringLiteral("ファイルを開けません: %1（%2）").arg(fileName, job->errorString()));
             return;
         }
-        ImportJob job(file, QFile::encodeName(fileName));
         if (!ScanProgressDialog::run(this, job)) {
             // A file that is no export changes nothing; the person is told why.
-            if (job.error())
-                QMessageBox::warning(this, caption, job.error()->message());
+            if (job->import().error())
+                QMessageBox::warning(this, caption, job->import().error()->message());
             return;
         }
-        openImported(job.takeRoot(), fromInput ? QStringLiteral("標準入力") : QFileInfo(fileName).fileName());
+        openImported(job->import().takeRoot(), fromInput ? QStringLiteral("標準入力") : QFileInfo(fileName).fileName());
     });
 }
 
@@ -192,12 +217,13 @@ void fMain::openImported(ImportedRoot &&root, const QString &source)
     handle([&] {
         // The tree of the last import goes only once the new one stands.
         std::optional<ImportedRoot> last = std::exchange(m_imported, std::move(root));
-        startTree(*m_imported->enumerator, m_imported->rootPath(), std::move(m_imported->records), m_imported->total);
+        startTree(*m_imported->enumerator, m_imported->rootPath(), std::move(m_imported->records), m_imported->total,
+                  std::move(m_imported->marks));
         setWindowTitle(caption + QStringLiteral(" - ") + source);
     });
 }
 
-void fMain::startTree(FolderEnumerator &source, const QByteArray &rootPath, SizeCache &&records, double total)
+void fMain::startTree(FolderEnumerator &source, const QByteArray &rootPath, SizeCache &&records, double total, FolderMarks &&marks)
 {
     txtRootFolder->setText(displayText(rootPath));
     // The populater of the last root goes now, with its size cache: nothing of it is
@@ -206,13 +232,19 @@ void fMain::startTree(FolderEnumerator &source, const QByteArray &rootPath, Size
     m_oPopulater->setOTreeView(trvFolders);
     m_oPopulater->setBreakdownList(lvwFolders);
     m_oPopulater->setChartLines(List2);
-    m_oPopulater->SetRootScanned(rootPath, std::move(records), total);
+    m_oPopulater->SetRootScanned(rootPath, std::move(records), total, std::move(marks));
     m_oPopulater->PopulateNode(rootPath);
+    // The chart and the list never go on showing a folder of the last root: they are
+    // empty until a folder of the new one is clicked.
+    clearGraph();
 }
 
-FolderEnumerator &fMain::treeSource()
+void fMain::clearGraph()
 {
-    return m_imported ? static_cast<FolderEnumerator &>(*m_imported->enumerator) : m_fileSystem;
+    m_graphedFolder.clear();
+    lvwFolders->clearRows();
+    List2->clear();
+    picGraph->cls();
 }
 
 void fMain::cmdBrowse_Click()
@@ -232,6 +264,13 @@ void fMain::trvFolders_Expand(TreeNode &node)
 
 void fMain::trvFolders_NodeClick(TreeNode &node)
 {
+    // A folder gone, or made unreadable, since the scan has no true breakdown to show.
+    const QByteArray folder = node.key();
+    if (!(populater().marksOf(folder) & unreadableMark) && !populater().isListable(folder)) {
+        clearGraph();
+        offerRescanOfLostFolder(folder);
+        return;
+    }
     // The children go into the tree before the node is graphed; the node stays open
     // or closed as it was.
     trvFolders_Expand(node);
@@ -239,13 +278,43 @@ void fMain::trvFolders_NodeClick(TreeNode &node)
     m_graphedFolder = node.key();
 }
 
+void fMain::offerRescanOfLostFolder(const QByteArray &folderPath)
+{
+    QMessageBox box(QMessageBox::Warning, caption,
+                    QStringLiteral("このフォルダは集計の後に削除されたか、読み取れなくなっています: ") + displayText(folderPath), QMessageBox::NoButton, this);
+    const QAbstractButton *rescan = box.addButton(rescanText, QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Close);
+    box.exec();
+    if (box.clickedButton() != rescan)
+        return;
+    // What still stands above the folder is counted again, and the tree shows what is
+    // there now.
+    QByteArray standing = parentFolderPath(folderPath);
+    while (isAtOrBelow(standing, populater().rootFolder()) && standing != populater().rootFolder() && !populater().isListable(standing))
+        standing = parentFolderPath(standing);
+    if (!isAtOrBelow(standing, populater().rootFolder()))
+        standing = populater().rootFolder();
+    rescanFolder(standing);
+    graphFolder(standing);
+}
+
 void fMain::showFolderMenu(const QByteArray &folderPath, const QPoint &globalPosition)
 {
     QMenu menu(this);
-    const QAction *open = menu.addAction(openFolderText);
-    const QAction *copy = menu.addAction(copyPathText);
+    menu.setToolTipsVisible(true);
+    QAction *open = menu.addAction(openFolderText);
+    menu.addAction(copyPathText);
+    const QAction *copy = menu.actions().constLast();
     menu.addSeparator();
-    const QAction *rescan = menu.addAction(rescanText);
+    QAction *rescan = menu.addAction(rescanText);
+    // An export's paths name folders of the machine it was made on, if any: they are
+    // never opened or scanned here.
+    if (m_imported) {
+        for (QAction *local : {open, rescan}) {
+            local->setEnabled(false);
+            local->setToolTip(importedTreeNote);
+        }
+    }
     const QAction *chosen = menu.exec(globalPosition);
     if (chosen == open)
         openFolder(folderPath);
@@ -272,6 +341,8 @@ QUrl fMain::folderUrl(const QByteArray &folderPath)
 
 void fMain::openFolder(const QByteArray &folderPath)
 {
+    if (m_imported)
+        return;
     // The desktop decides what opens it; when nothing can, the person is told so and
     // the program goes on.
     if (!QDesktopServices::openUrl(folderUrl(folderPath)))
@@ -292,11 +363,15 @@ void fMain::copyPath(const QByteArray &folderPath)
 
 void fMain::rescanFolder(const QByteArray &folderPath)
 {
+    if (m_imported) {
+        QMessageBox::information(this, caption, importedTreeNote);
+        return;
+    }
     cNodePopulater &tree = populater();
-    FolderScanJob scan(treeSource(), folderPath);
+    const auto scan = std::make_shared<FolderScanJob>(m_fileSystem, folderPath);
     if (!ScanProgressDialog::run(this, scan))
         return;
-    tree.RescanFolder(folderPath, scan.takeRecords(), scan.total());
+    tree.RescanFolder(folderPath, scan->takeRecords(), scan->total(), scan->takeMarks());
     // The graph on show is drawn again where the change reached it: the rescanned folder
     // or one below it (then, if it is gone, the rescanned folder), or one above it.
     if (m_graphedFolder.isEmpty())
@@ -406,7 +481,10 @@ void fMain::dropEvent(QDropEvent *event)
 
 void fMain::closeEvent(QCloseEvent *event)
 {
-    ScanProgressDialog::cancelRunning();
+    // Closing the window during a scan ends the scan and the program, whatever a listing
+    // is doing: the wait for the scan returns at once.
+    if (ScanProgressDialog::cancelRunning())
+        QCoreApplication::quit();
     m_oPopulater.reset();
     event->accept();
 }

@@ -52,6 +52,8 @@ public:
     static inline const QString openFolderText = QStringLiteral("フォルダを開く");
     static inline const QString copyPathText = QStringLiteral("パスをコピー");
     static inline const QString rescanText = QStringLiteral("再集計");
+    static inline const QString importedTreeNote
+        = QStringLiteral("書き出しファイルから読み込んだツリーです。その中のパスはこのコンピューターのフォルダとは限らないため、開いたり再集計したりできません。");
 
     // A folder as a file URL, every byte of its path kept (percent-encoded).
     static QUrl folderUrl(const QByteArray &folderPath);
@@ -72,8 +74,9 @@ protected:
 
 private:
     void chooseRoot(const QByteArray &folderPath);
-    void startTree(FolderEnumerator &source, const QByteArray &rootPath, SizeCache &&records, double total);
-    FolderEnumerator &treeSource();
+    void startTree(FolderEnumerator &source, const QByteArray &rootPath, SizeCache &&records, double total, FolderMarks &&marks);
+    void clearGraph();
+    void offerRescanOfLostFolder(const QByteArray &folderPath);
     void cmdBrowse_Click();
     void trvFolders_Expand(TreeNode &node);
     void trvFolders_NodeClick(TreeNode &node);

@@ -13,12 +13,23 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <atomic>
 #include <exception>
+#include <mutex>
 #include <thread>
 
 namespace {
 
 ScanProgressDialog *running = nullptr;
+std::atomic<int> abandoned{0};
+
+// What the job's thread shares with the window's thread; it lives as long as either.
+struct JobThreadState {
+    std::mutex mutex;
+    QEventLoop *wait = nullptr; // the window's wait for the job, while it waits
+    bool finished = false;
+    std::exception_ptr failure;
+};
 
 bool isUserInput(const QEvent *event)
 {
@@ -50,7 +61,7 @@ bool isUserInput(const QEvent *event)
 
 } // namespace
 
-ScanProgressDialog::ScanProgressDialog(QWidget *parent, BackgroundJob &job)
+ScanProgressDialog::ScanProgressDialog(QWidget *parent, const std::shared_ptr<BackgroundJob> &job)
     : QDialog(parent)
     , m_job(job)
     , m_counts(new QLabel(this))
@@ -61,7 +72,9 @@ ScanProgressDialog::ScanProgressDialog(QWidget *parent, BackgroundJob &job)
     setWindowTitle(QStringLiteral("フォルダを集計しています"));
     if (parent)
         setFont(parent->font());
-    setWindowModality(Qt::ApplicationModal);
+    // Not modal to Qt: the event filter holds the window's input back, and a close of
+    // the window by the window manager must still reach it to stop the job.
+    setWindowModality(Qt::NonModal);
     setFixedWidth(420);
     auto *cancel = new QPushButton(cancelText, this);
     connect(cancel, &QPushButton::clicked, this, &ScanProgressDialog::reject);
@@ -73,16 +86,23 @@ ScanProgressDialog::ScanProgressDialog(QWidget *parent, BackgroundJob &job)
     connect(&m_refreshTimer, &QTimer::timeout, this, &ScanProgressDialog::refresh);
 }
 
-bool ScanProgressDialog::run(QWidget *parent, BackgroundJob &job)
+bool ScanProgressDialog::run(QWidget *parent, const std::shared_ptr<BackgroundJob> &job)
 {
     ScanProgressDialog dialog(parent, job);
     return dialog.execute();
 }
 
-void ScanProgressDialog::cancelRunning()
+bool ScanProgressDialog::cancelRunning()
 {
-    if (running)
-        running->m_job.control().requestCancel();
+    if (!running)
+        return false;
+    running->stop();
+    return true;
+}
+
+int ScanProgressDialog::abandonedJobs()
+{
+    return abandoned.load();
 }
 
 bool ScanProgressDialog::execute()
@@ -90,15 +110,23 @@ bool ScanProgressDialog::execute()
     running = this;
     m_clock.start();
     QEventLoop loop;
-    // What the scan throws is thrown again here, on the window's thread.
-    std::exception_ptr failure;
-    std::thread worker([&] {
+    m_loop = &loop;
+    const auto state = std::make_shared<JobThreadState>();
+    state->wait = &loop;
+    std::thread worker([state, job = m_job] {
+        std::exception_ptr failure;
         try {
-            m_job.run();
+            job->run();
         } catch (...) {
             failure = std::current_exception();
         }
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        std::lock_guard lock(state->mutex);
+        state->finished = true;
+        state->failure = failure;
+        if (state->wait)
+            QMetaObject::invokeMethod(state->wait, &QEventLoop::quit, Qt::QueuedConnection);
+        else
+            abandoned.fetch_sub(1);
     });
     // Until the dialog shows, the window gets no input: nothing may start a second
     // scan or act on the tree while this one runs.
@@ -109,18 +137,44 @@ bool ScanProgressDialog::execute()
         m_refreshTimer.start();
     });
     loop.exec();
-    worker.join();
     qApp->removeEventFilter(this);
     running = nullptr;
-    if (failure)
-        std::rethrow_exception(failure);
-    return m_job.completed();
+    m_loop = nullptr;
+    m_refreshTimer.stop();
+
+    bool finished = false;
+    {
+        std::lock_guard lock(state->mutex);
+        state->wait = nullptr;
+        finished = state->finished;
+        if (!finished)
+            abandoned.fetch_add(1);
+    }
+    if (!finished) {
+        // Stopped, or the program is ending, while the job is inside a call that has not
+        // returned: its thread ends on its own and what it found is thrown away.
+        m_job->control().requestCancel();
+        worker.detach();
+        return false;
+    }
+    worker.join();
+    // What the job threw is thrown again here, on the window's thread.
+    if (state->failure)
+        std::rethrow_exception(state->failure);
+    return m_job->completed() && !m_job->control().cancelRequested();
+}
+
+void ScanProgressDialog::stop()
+{
+    m_job->control().requestCancel();
+    hide();
+    if (m_loop)
+        m_loop->quit();
 }
 
 void ScanProgressDialog::reject()
 {
-    m_job.control().requestCancel();
-    hide();
+    stop();
 }
 
 bool ScanProgressDialog::eventFilter(QObject *watched, QEvent *event)
@@ -141,11 +195,11 @@ bool ScanProgressDialog::isPartOfDialog(const QObject *target) const
 
 void ScanProgressDialog::refresh()
 {
-    const ScanControl::Progress progress = m_job.control().progress();
+    const ScanControl::Progress progress = m_job->control().progress();
     const QLocale locale;
     m_counts->setText(QStringLiteral("フォルダ: %1　ファイル: %2").arg(locale.toString(progress.folders), locale.toString(progress.files)));
     m_bytes->setText(QStringLiteral("容量: ") + FormatSize(double(progress.bytes)));
-    const QString folder = displayText(progress.currentFolder.isEmpty() ? m_job.subject() : progress.currentFolder);
+    const QString folder = displayText(progress.currentFolder.isEmpty() ? m_job->subject() : progress.currentFolder);
     m_folder->setText(m_folder->fontMetrics().elidedText(folder, Qt::ElideMiddle, width() - 40));
     const qint64 seconds = m_clock.elapsed() / 1000;
     m_elapsed->setText(QStringLiteral("経過時間: %1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0')));

@@ -4,6 +4,7 @@
 #include "platform/posix_folder_enumerator.h"
 #include "ui/application_setup.h"
 #include "ui/main_window.h"
+#include "ui/scan_progress_dialog.h"
 #include "ui/snapshot.h"
 
 #include <QApplication>
@@ -103,5 +104,12 @@ int runWindowProgram(const CommandLine &commandLine, int argc, char *argv[])
         const QString source = *commandLine.importFile == "-" ? QStringLiteral("標準入力") : QFileInfo(QFile::decodeName(*commandLine.importFile)).fileName();
         QTimer::singleShot(0, &window, [&window, &imported, source] { window.openImported(std::move(*imported), source); });
     }
-    return app.exec();
+    const int status = app.exec();
+    // A scan stopped inside a listing that never returned still holds its thread: the
+    // program ends without waiting for it.
+    if (ScanProgressDialog::abandonedJobs() > 0) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

@@ -66,7 +66,7 @@ private slots:
         QtTreeView tree;
         cNodePopulater populater(faulty);
         setUp(populater, tree, "/");
-        QCOMPARE(tree.node("/")->text(), QStringLiteral("/ 【0 バイト】"));
+        QCOMPARE(tree.node("/")->text(), QStringLiteral("/ 【0 バイト】 ［読み取り不可］"));
         QCOMPARE(tree.node("/")->tag(), QStringLiteral("0"));
     }
 
@@ -76,7 +76,7 @@ private slots:
         auto &[fixture, tree, populater] = rooted;
 
         TreeNode *root = tree.node(fixture.path());
-        QCOMPARE(childTexts(root), (QStringList{"Alpha 【10 バイト】", "beta 【0 バイト】", "FILLER 【1 バイト】", "gamma 【2.0 KB】"}));
+        QCOMPARE(childTexts(root), (QStringList{"Alpha 【10 バイト】", "beta 【0 バイト】 ［隠し項目は除外］", "FILLER 【1 バイト】", "gamma 【2.0 KB】"}));
         QCOMPARE(tree.node(fixture.path() + "gamma/")->tag(), QStringLiteral("2048"));
         QCOMPARE(childTexts(tree.node(fixture.path() + "Alpha/")), (QStringList{"FILLER"}));
         // A dot folder is no sub-folder: nothing to open.

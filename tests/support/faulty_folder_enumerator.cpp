@@ -15,6 +15,7 @@ public:
     {
         if (m_failingPaths.contains(folderPath)) {
             listing.clear();
+            listing.unreadable = true;
             return false;
         }
         return m_real->list(folderPath, detail, listing);

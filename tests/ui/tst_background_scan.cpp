@@ -3,6 +3,7 @@
 #include "platform/widgets/qt_list_view.h"
 #include "platform/widgets/qt_tree_view.h"
 #include "support/fixture_tree.h"
+#include "support/progress_dialog.h"
 #include "support/gated_folder_enumerator.h"
 #include "support/test_main.h"
 #include "support/window_input.h"
@@ -29,7 +30,7 @@ private:
 
     static ScanProgressDialog *progressDialog()
     {
-        return qobject_cast<ScanProgressDialog *>(QApplication::activeModalWidget());
+        return shownProgressDialog();
     }
 
     static void answerPicker(const QByteArray &folder)

@@ -3,6 +3,7 @@
 #include "platform/widgets/qt_list_view.h"
 #include "platform/widgets/qt_tree_view.h"
 #include "support/fixture_tree.h"
+#include "support/progress_dialog.h"
 #include "support/gated_folder_enumerator.h"
 #include "support/message_boxes.h"
 #include "support/test_main.h"
@@ -208,7 +209,7 @@ private slots:
         bool cancelled = false;
         QTimer canceller;
         connect(&canceller, &QTimer::timeout, this, [&] {
-            auto *dialog = qobject_cast<ScanProgressDialog *>(QApplication::activeModalWidget());
+            auto *dialog = shownProgressDialog();
             if (session->gated->reached() && dialog && dialog->isActiveWindow() && !cancelled) {
                 WindowInput::click(dialog->findChild<QPushButton *>());
                 cancelled = !dialog->isVisible();

@@ -263,8 +263,10 @@ void QtCanvas::showToolTip(const QHelpEvent &help)
     }
     const PieSlice &over = m_figure.slices[size_t(slice)];
     const QString share = formatPercent(over.share, 2);
-    const QString text = over.sizeText.isEmpty() ? over.name + QLatin1Char(' ') + share
-                                                 : over.name + QLatin1Char(' ') + over.sizeText + QStringLiteral("、") + share;
+    QString text = over.sizeText.isEmpty() ? over.name + QLatin1Char(' ') + share
+                                           : over.name + QLatin1Char(' ') + over.sizeText + QStringLiteral("、") + share;
+    if (!over.note.isEmpty())
+        text += QLatin1Char(' ') + over.note;
     QToolTip::showText(help.globalPos(), text, this);
 }
 

@@ -103,8 +103,10 @@ QString PieSliceAccessible::text(QAccessible::Text t) const
         return slice.name;
     // Screen readers read a list item's description, not always its value.
     case QAccessible::Value:
-    case QAccessible::Description:
-        return slice.sizeText.isEmpty() ? formatPercent(slice.share, 2) : slice.sizeText + QStringLiteral(", ") + formatPercent(slice.share, 2);
+    case QAccessible::Description: {
+        const QString figures = slice.sizeText.isEmpty() ? formatPercent(slice.share, 2) : slice.sizeText + QStringLiteral(", ") + formatPercent(slice.share, 2);
+        return slice.note.isEmpty() ? figures : figures + QLatin1Char(' ') + slice.note;
+    }
     default:
         return {};
     }

@@ -1,0 +1,369 @@
+#include "exchange/folder_export.h"
+#include "populater/scan_control.h"
+#include "platform/posix_folder_enumerator.h"
+#include "platform/widgets/qt_canvas.h"
+#include "platform/widgets/qt_list_box.h"
+#include "platform/widgets/qt_list_view.h"
+#include "platform/widgets/qt_tree_view.h"
+#include "support/faulty_folder_enumerator.h"
+#include "support/fixture_tree.h"
+#include "support/gated_folder_enumerator.h"
+#include "support/progress_dialog.h"
+#include "support/test_main.h"
+#include "support/window_input.h"
+#include "ui/folder_picker.h"
+#include "ui/fonts.h"
+#include "ui/main_window.h"
+#include "ui/scan_progress_dialog.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <qpa/qwindowsysteminterface.h>
+
+#include <functional>
+#include <memory>
+
+// The window shows only what is true: a new root's graph, never the last root's; a folder
+// gone since the scan is said to be gone; an export's paths are not taken for this
+// machine's folders; what a size leaves out is marked; a stop gives the window back.
+class TestWindowTruth : public QObject
+{
+    Q_OBJECT
+
+private:
+    PosixFolderEnumerator m_fileSystem;
+
+    static void showActive(fMain &window)
+    {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+
+    static void chooseWithSelect(fMain &window, const QByteArray &folder)
+    {
+        const QString answer = QString::fromLocal8Bit(folder);
+        mBrowse::setFolderDialog([answer](QWidget *, const QString &, unsigned, const QString &) { return answer; });
+        WindowInput::click(window.cmdBrowse);
+    }
+
+    // The tree below a folder, written as an export file in a folder of the test's.
+    QString writeExport(const QTemporaryDir &folder, const QByteArray &root)
+    {
+        const QString name = folder.filePath(QStringLiteral("tree.json"));
+        QFile out(name);
+        if (!out.open(QIODevice::WriteOnly))
+            return {};
+        ScanControl control;
+        QString error;
+        return exportFolder(m_fileSystem, root, out, control, error) ? name : QString();
+    }
+
+    static QPoint placeOf(fMain &window, const QByteArray &key)
+    {
+        QTreeWidgetItem *item = QtTreeView::itemOf(window.trvFolders->node(key));
+        window.trvFolders->scrollToItem(item);
+        return window.trvFolders->visualItemRect(item).center();
+    }
+
+    static void clickNode(fMain &window, const QByteArray &key)
+    {
+        WindowInput::click(window.trvFolders->viewport(), placeOf(window, key));
+    }
+
+    static QStringList rows(const fMain &window)
+    {
+        QStringList texts;
+        for (int i = 0; i < window.lvwFolders->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *row = window.lvwFolders->topLevelItem(i);
+            texts << row->text(0) + ' ' + row->text(1) + ' ' + row->text(2);
+        }
+        return texts;
+    }
+
+    static QList<QByteArray> sliceKeys(const fMain &window)
+    {
+        QList<QByteArray> keys;
+        for (const PieSlice &slice : window.picGraph->figure().slices)
+            keys << slice.key;
+        return keys;
+    }
+
+    // Runs `act`, which brings up one message box, and answers it with the button whose
+    // text is `answer` (or closes it when there is none); returns what the box said and
+    // the texts of its buttons.
+    static QStringList answerMessageBox(const std::function<void()> &act, const QString &answer)
+    {
+        QStringList told;
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, &watcher, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !told.isEmpty())
+                return;
+            told << box->text();
+            QAbstractButton *chosen = nullptr;
+            for (QAbstractButton *button : box->buttons()) {
+                told << button->text().remove(QLatin1Char('&'));
+                if (button->text().remove(QLatin1Char('&')) == answer)
+                    chosen = button;
+            }
+            if (chosen)
+                WindowInput::click(chosen);
+            else
+                WindowInput::key(box, Qt::Key_Escape);
+        });
+        watcher.start(20);
+        act();
+        // The box is modal: act() returns once it was answered.
+        QTest::qWaitFor([&] { return !told.isEmpty() && !QApplication::activeModalWidget(); });
+        return told;
+    }
+
+    // Opens the folder menu of a node with the right button and returns its entries: text,
+    // whether enabled, tooltip; picks nothing.
+    QList<std::tuple<QString, bool, QString>> menuOf(fMain &window, const QByteArray &key)
+    {
+        QList<std::tuple<QString, bool, QString>> entries;
+        QTimer watcher;
+        connect(&watcher, &QTimer::timeout, this, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu || !entries.isEmpty())
+                return;
+            for (QAction *action : menu->actions()) {
+                if (!action->isSeparator())
+                    entries << std::tuple{action->text(), action->isEnabled(), action->toolTip()};
+            }
+            menu->close();
+        });
+        watcher.start(20);
+        QTest::mousePress(WindowInput::windowOf(window.trvFolders), Qt::RightButton, {},
+                          WindowInput::placeOf(window.trvFolders->viewport(), placeOf(window, key)));
+        QTest::mouseRelease(WindowInput::windowOf(window.trvFolders), Qt::RightButton, {},
+                            WindowInput::placeOf(window.trvFolders->viewport(), placeOf(window, key)));
+        return entries;
+    }
+
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+
+    void aNewRootClearsTheGraph_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("SELECT") << "SELECT";
+        QTest::newRow("a dropped folder") << "drop";
+        QTest::newRow("an import") << "import";
+    }
+
+    void aNewRootClearsTheGraph()
+    {
+        QFETCH(QString, how);
+        FixtureTree first;
+        first.make({"old/deep/x=300", "old/y=100"});
+        FixtureTree second;
+        second.make({"p/x=30", "q/x=10", "z=5"});
+        fMain window(m_fileSystem);
+        showActive(window);
+        chooseWithSelect(window, first.path());
+        clickNode(window, first.path() + "old/");
+        QCOMPARE(rows(window), (QStringList{"単一フォルダ 100 バイト 25.00%", "deep 300 バイト 75.00%"}));
+
+        QByteArray newRoot = second.path();
+        if (how == "SELECT") {
+            chooseWithSelect(window, second.path());
+        } else if (how == "drop") {
+            QMimeData data;
+            data.setUrls({fMain::folderUrl(second.path())});
+            WindowInput::drop(window.picGraph, data);
+        } else {
+            QTemporaryDir folder;
+            const QString exportFile = writeExport(folder, second.path());
+            QVERIFY(!exportFile.isEmpty());
+            window.openImport(exportFile);
+        }
+
+        // The chart and the list show nothing of the old root, and Backspace does not go
+        // up from a folder of it.
+        QVERIFY(window.trvFolders->node(newRoot));
+        QCOMPARE(rows(window), QStringList());
+        QCOMPARE(sliceKeys(window), QList<QByteArray>());
+        QCOMPARE(window.List2->count(), 0);
+        window.picGraph->setFocus();
+        WindowInput::key(window.picGraph, Qt::Key_Backspace);
+        QCOMPARE(rows(window), QStringList());
+
+        // A click on the new root graphs it.
+        clickNode(window, newRoot);
+        QCOMPARE(rows(window), (QStringList{"単一フォルダ 5 バイト 11.11%", "q 10 バイト 22.22%", "p 30 バイト 66.67%"}));
+        QCOMPARE(sliceKeys(window), (QList<QByteArray>{newRoot, newRoot + "q/", newRoot + "p/"}));
+    }
+
+    void aFolderGoneSinceTheScanIsSaidToBeGone()
+    {
+        FixtureTree fixture;
+        fixture.make({"gone/inner/x=1000000", "kept/y=10", "z=1"});
+        fMain window(m_fileSystem);
+        showActive(window);
+        chooseWithSelect(window, fixture.path());
+        window.trvFolders->expandItem(QtTreeView::itemOf(window.trvFolders->node(fixture.path())));
+        QVERIFY(QDir(QString::fromLocal8Bit(fixture.path() + "gone")).removeRecursively());
+
+        // Told, with the offer of a fresh count; the graph shows nothing false meanwhile.
+        QStringList told = answerMessageBox([&] { clickNode(window, fixture.path() + "gone/"); }, QStringLiteral("閉じる"));
+        QVERIFY2(told.value(0).contains(QString::fromLocal8Bit(fixture.path() + "gone/")), qPrintable(told.join('|')));
+        QVERIFY2(told.contains(fMain::rescanText), qPrintable(told.join('|')));
+        QCOMPARE(rows(window), QStringList());
+        QCOMPARE(window.picGraph->figure().slices.size(), size_t(0));
+        QVERIFY(window.trvFolders->node(fixture.path() + "gone/"));
+
+        // 再集計 counts what stands above it again: the folder leaves the tree.
+        told = answerMessageBox([&] { clickNode(window, fixture.path() + "gone/"); }, fMain::rescanText);
+        QTRY_VERIFY(!window.trvFolders->node(fixture.path() + "gone/"));
+        QCOMPARE(window.trvFolders->node(fixture.path())->text(), QString::fromLocal8Bit(fixture.path().chopped(1).mid(fixture.path().chopped(1).lastIndexOf('/') + 1)) + QStringLiteral(" 【11 バイト】"));
+        QCOMPARE(rows(window), (QStringList{"単一フォルダ 1 バイト 9.09%", "kept 10 バイト 90.91%"}));
+    }
+
+    void anImportIsNeverTakenForLocalFolders()
+    {
+        FixtureTree fixture;
+        fixture.make({"a/x=10", "b/y=20"});
+        QTemporaryDir folder;
+        const QString exportFile = writeExport(folder, fixture.path());
+        QVERIFY(!exportFile.isEmpty());
+        fMain window(m_fileSystem);
+        showActive(window);
+        window.openImport(exportFile);
+        QVERIFY(window.trvFolders->node(fixture.path() + "a/"));
+
+        const auto entries = menuOf(window, fixture.path() + "a/");
+        QCOMPARE(entries.size(), 3);
+        for (const auto &[text, enabled, tip] : entries) {
+            const bool local = text != fMain::copyPathText;
+            QCOMPARE(enabled, !local);
+            QCOMPARE(tip == fMain::importedTreeNote, local);
+        }
+
+        // F5 says why it does nothing, and nothing is scanned.
+        QFile::remove(QString::fromLocal8Bit(fixture.path() + "b/y"));
+        clickNode(window, fixture.path() + "b/");
+        const QStringList told = answerMessageBox([&] { WindowInput::key(window.trvFolders, Qt::Key_F5); }, {});
+        QCOMPARE(told.value(0), fMain::importedTreeNote);
+        QCOMPARE(window.trvFolders->node(fixture.path() + "b/")->text(), QStringLiteral("b 【20 バイト】"));
+    }
+
+    void whatASizeLeavesOutIsMarked()
+    {
+        FixtureTree fixture;
+        fixture.make({"locked/x=100", "dotted/.hidden=50", "dotted/seen=7", "dotted/.git/config=9", "plain/y=3"});
+        FaultyFolderEnumerator faulty(m_fileSystem, {fixture.path() + "locked/"});
+        fMain window(faulty);
+        showActive(window);
+        chooseWithSelect(window, fixture.path());
+        QtTreeView &tree = *window.trvFolders;
+        QCOMPARE(tree.node(fixture.path() + "locked/")->text(), QStringLiteral("locked 【0 バイト】 ［読み取り不可］"));
+        QCOMPARE(tree.node(fixture.path() + "dotted/")->text(), QStringLiteral("dotted 【7 バイト】 ［隠し項目は除外］"));
+        QCOMPARE(tree.node(fixture.path() + "plain/")->text(), QStringLiteral("plain 【3 バイト】"));
+
+        // The root's graph: the breakdown row, the slice's tooltip text and what a screen
+        // reader is told.
+        clickNode(window, fixture.path());
+        QCOMPARE(rows(window), (QStringList{"plain 3 バイト 30.00%", "dotted ［隠し項目は除外］ 7 バイト 70.00%"}));
+        const PieSlice &dotted = window.picGraph->figure().slices.at(1);
+        QCOMPARE(dotted.note, QStringLiteral("［隠し項目は除外］"));
+        QAccessibleInterface *chart = QAccessible::queryAccessibleInterface(window.picGraph);
+        QVERIFY(chart);
+        QAccessibleInterface *slice = chart->child(1);
+        QVERIFY(slice);
+        QCOMPARE(slice->text(QAccessible::Name), QStringLiteral("dotted"));
+        QVERIFY2(slice->text(QAccessible::Description).endsWith(QStringLiteral("［隠し項目は除外］")), qPrintable(slice->text(QAccessible::Description)));
+
+        // Its own files leave the dot-names out: the "単一フォルダ" row says so too.
+        clickNode(window, fixture.path() + "dotted/");
+        QCOMPARE(rows(window), (QStringList{"単一フォルダ ［隠し項目は除外］ 7 バイト 100.00%"}));
+    }
+
+    void aStopGivesTheWindowBackWhateverAListingDoes()
+    {
+        FixtureTree fixture;
+        fixture.make({"stuck/x=1", "other/y=2"});
+        FixtureTree next;
+        next.make({"n/z=3"});
+        GatedFolderEnumerator gated(m_fileSystem, fixture.path() + "stuck/");
+        fMain window(gated);
+        showActive(window);
+
+        // 中止 pressed while the listing of "stuck" never returns.
+        QElapsedTimer clock;
+        QTimer stopper;
+        connect(&stopper, &QTimer::timeout, this, [&] {
+            if (ScanProgressDialog *dialog = shownProgressDialog(); dialog && gated.reached()) {
+                clock.start();
+                WindowInput::click(dialog->findChild<QPushButton *>());
+            }
+        });
+        stopper.start(20);
+        chooseWithSelect(window, fixture.path());
+        stopper.stop();
+        QVERIFY(clock.isValid());
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(ScanProgressDialog::abandonedJobs(), 1);
+        QCOMPARE(window.trvFolders->topLevelItemCount(), 0);
+
+        // The window takes input at once: "SELECT" chooses another folder.
+        chooseWithSelect(window, next.path());
+        QVERIFY(window.trvFolders->node(next.path()));
+        QCOMPARE(window.trvFolders->node(next.path())->text().section(' ', 1), QStringLiteral("【3 バイト】"));
+
+        // The stuck listing returns at last; what it found is thrown away.
+        gated.open();
+        QTRY_COMPARE(ScanProgressDialog::abandonedJobs(), 0);
+        QVERIFY(window.trvFolders->node(next.path()));
+        QVERIFY(!window.trvFolders->node(fixture.path()));
+    }
+
+    void closingTheWindowDuringAScanEndsTheProgram_data()
+    {
+        QTest::addColumn<int>("closeAfter");
+        QTest::newRow("before the dialog shows") << ScanProgressDialog::showAfterMilliseconds / 4;
+        QTest::newRow("while the dialog shows") << ScanProgressDialog::showAfterMilliseconds * 2;
+    }
+
+    void closingTheWindowDuringAScanEndsTheProgram()
+    {
+        QFETCH(int, closeAfter);
+        FixtureTree fixture;
+        fixture.make({"stuck/x=1"});
+        GatedFolderEnumerator gated(m_fileSystem, fixture.path() + "stuck/");
+        fMain window(gated);
+        showActive(window);
+        const QString answer = QString::fromLocal8Bit(fixture.path());
+        mBrowse::setFolderDialog([answer](QWidget *, const QString &, unsigned, const QString &) { return answer; });
+
+        // The window manager's close, as the windowing system delivers it, while the
+        // listing of "stuck" never returns; the program's event loop must end.
+        QElapsedTimer clock;
+        QTimer::singleShot(0, &window, [&] { WindowInput::click(window.cmdBrowse); });
+        QTimer::singleShot(closeAfter, &window, [&] {
+            QVERIFY(gated.reached());
+            clock.start();
+            QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(window.windowHandle());
+        });
+        // Should the program not end, the test fails instead of waiting for ever.
+        QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(99); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(clock.isValid());
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!window.isVisible());
+        gated.open();
+        QTRY_COMPARE(ScanProgressDialog::abandonedJobs(), 0);
+    }
+};
+
+ZK_TEST_MAIN(TestWindowTruth)
+#include "tst_window_truth.moc"
