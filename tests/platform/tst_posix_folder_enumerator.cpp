@@ -1,11 +1,16 @@
 #include "platform/mount_table.h"
 #include "platform/posix_folder_enumerator.h"
+#include "support/child_process.h"
 #include "support/fixture_tree.h"
 #include "support/test_main.h"
 
+#include <QDir>
 #include <QSet>
 
+#include <grp.h>
 #include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -142,6 +147,47 @@ private slots:
         QVERIFY(!mounts.listsWholeFolders("/proc/self"));
         const QList<QByteArray> below = mounts.mountPointsBelow("/dev");
         QCOMPARE(QSet<QByteArray>(below.begin(), below.end()), (QSet<QByteArray>{"shm"}));
+    }
+
+    // What a listing tells beside its figures: whether the system refused to read the
+    // folder, and whether dot-names were passed over. Root reads every folder, so the
+    // listing runs as nobody in a child process.
+    void aListingTellsWhatItLeftOut_data()
+    {
+        QTest::addColumn<QByteArray>("folder");
+        QTest::addColumn<QByteArray>("told"); // listed, unreadable, hidden names: "1/0"
+        QTest::newRow("plain") << QByteArray("plain/") << QByteArray("100");
+        QTest::newRow("dot-names") << QByteArray("dotted/") << QByteArray("101");
+        QTest::newRow("only a dot-folder") << QByteArray("dotfolder/") << QByteArray("101");
+        QTest::newRow("empty: . and .. are no dot-names") << QByteArray("empty/") << QByteArray("100");
+        QTest::newRow("no read permission") << QByteArray("locked/") << QByteArray("010");
+        QTest::newRow("below a folder without permission") << QByteArray("locked/inner/") << QByteArray("010");
+        QTest::newRow("gone") << QByteArray("gone/") << QByteArray("000");
+        QTest::newRow("a file, not a folder") << QByteArray("file/") << QByteArray("000");
+        QTest::newRow("a link to a folder") << QByteArray("link/") << QByteArray("000");
+    }
+
+    void aListingTellsWhatItLeftOut()
+    {
+        QFETCH(QByteArray, folder);
+        QFETCH(QByteArray, told);
+        FixtureTree tree;
+        tree.make({"plain/a=1", "dotted/.a=1", "dotted/b=1", "dotfolder/.git/x=1", "empty/", "locked/inner/x=1", "file=1",
+                   "link->plain"});
+        QVERIFY(::chmod((tree.path() + "locked").constData(), 0) == 0);
+        const QByteArray root = tree.path();
+        const std::optional<QByteArray> output = runInChild([&]() -> std::optional<QByteArray> {
+            if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0))
+                return std::nullopt;
+            PosixFolderEnumerator fileSystem;
+            const auto walk = fileSystem.startWalk(root);
+            FolderListing listing;
+            const bool listed = walk->list(root + folder, EntryDetail::WithSizes, listing);
+            return QByteArray::number(listed) + QByteArray::number(listing.unreadable) + QByteArray::number(listing.hiddenNames);
+        });
+        QVERIFY(::chmod((tree.path() + "locked").constData(), 0700) == 0);
+        QVERIFY(output);
+        QCOMPARE(*output, told);
     }
 };
 
