@@ -23,13 +23,18 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <qpa/qwindowsysteminterface.h>
 
 #include <functional>
 #include <memory>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
 
 // The window shows only what is true: a new root's graph, never the last root's; a folder
 // gone since the scan is said to be gone; an export's paths are not taken for this
@@ -361,6 +366,69 @@ private slots:
         QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(!window.isVisible());
         gated.open();
+        QTRY_COMPARE(ScanProgressDialog::abandonedJobs(), 0);
+    }
+
+    // A real mount whose listing never returns, as a dead network mount's: 中止 and the
+    // window manager's close each act at once, and the program's event loop ends.
+    void aListingThatNeverReturnsIsLeftBehind()
+    {
+        QTemporaryDir folder;
+        const QByteArray mountPoint = QFile::encodeName(folder.filePath(QStringLiteral("mount"))) + '/';
+        QVERIFY(QDir().mkpath(QFile::decodeName(mountPoint)));
+        struct stat before;
+        QVERIFY(::stat(folder.path().toLocal8Bit().constData(), &before) == 0);
+        QProcess fileSystem;
+        fileSystem.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        fileSystem.start(QStringLiteral(ZK_STUCK_LISTING_FS), {QStringLiteral("-f"), QFile::decodeName(mountPoint)});
+        const auto mounted = [&] {
+            struct stat status;
+            return ::stat(mountPoint.constData(), &status) == 0 && status.st_dev != before.st_dev;
+        };
+        if (!QTest::qWaitFor([&] { return mounted() || fileSystem.state() == QProcess::NotRunning; }, 5000) || !mounted())
+            QSKIP("FUSE cannot mount here");
+        const auto unmount = qScopeGuard([&] {
+            fileSystem.kill();
+            fileSystem.waitForFinished();
+            ::umount2(mountPoint.chopped(1).constData(), MNT_DETACH);
+        });
+
+        FixtureTree next;
+        next.make({"n/z=3"});
+        fMain window(m_fileSystem);
+        showActive(window);
+        QElapsedTimer clock;
+        QTimer stopper;
+        connect(&stopper, &QTimer::timeout, this, [&] {
+            if (ScanProgressDialog *dialog = shownProgressDialog(); dialog && !clock.isValid()) {
+                clock.start();
+                WindowInput::click(dialog->findChild<QPushButton *>());
+            }
+        });
+        stopper.start(20);
+        chooseWithSelect(window, mountPoint);
+        stopper.stop();
+        QVERIFY(clock.isValid());
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        chooseWithSelect(window, next.path());
+        QVERIFY(window.trvFolders->node(next.path()));
+
+        clock.invalidate();
+        const QString answer = QString::fromLocal8Bit(mountPoint);
+        mBrowse::setFolderDialog([answer](QWidget *, const QString &, unsigned, const QString &) { return answer; });
+        QTimer::singleShot(0, &window, [&] { WindowInput::click(window.cmdBrowse); });
+        QTimer::singleShot(ScanProgressDialog::showAfterMilliseconds * 2, &window, [&] {
+            clock.start();
+            QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(window.windowHandle());
+        });
+        QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(99); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(ScanProgressDialog::abandonedJobs(), 2);
+
+        // Once the file system is gone, the listings fail and their threads end.
+        fileSystem.kill();
+        fileSystem.waitForFinished();
         QTRY_COMPARE(ScanProgressDialog::abandonedJobs(), 0);
     }
 };
