@@ -265,8 +265,9 @@ void fMain::trvFolders_Expand(TreeNode &node)
 void fMain::trvFolders_NodeClick(TreeNode &node)
 {
     // A folder gone, or made unreadable, since the scan has no true breakdown to show.
+    // An imported tree does not change.
     const QByteArray folder = node.key();
-    if (!(populater().marksOf(folder) & unreadableMark) && !populater().isListable(folder)) {
+    if (!m_imported && !(populater().marksOf(folder) & unreadableMark) && !populater().isListable(folder)) {
         clearGraph();
         offerRescanOfLostFolder(folder);
         return;
@@ -295,7 +296,9 @@ void fMain::offerRescanOfLostFolder(const QByteArray &folderPath)
     if (!isAtOrBelow(standing, populater().rootFolder()))
         standing = populater().rootFolder();
     rescanFolder(standing);
-    graphFolder(standing);
+    // The root itself may be gone: then there is nothing to graph.
+    if (populater().isListable(standing))
+        graphFolder(standing);
 }
 
 void fMain::showFolderMenu(const QByteArray &folderPath, const QPoint &globalPosition)
