@@ -9,6 +9,8 @@ class ListRow
 public:
     // Column index + 1 of sub-item index: 1 is the second column, 2 the third.
     virtual void setSubItem(int index, const QString &text) = 0;
+    // The size the row stands for: what the size and share columns sort by.
+    virtual void setSortSize(double size) = 0;
 
 protected:
     ~ListRow() = default;

@@ -46,6 +46,7 @@ void cNodePopulater::GraphNode(TreeNode &n, DrawingSurface *Canvas, qint32)
         if (!row)
             throw OperationError("内訳の行を追加できません: " + section->Text.toStdString());
         row->setSubItem(1, FormatSize(section->Size));
+        row->setSortSize(section->Size);
         // The share is of the selected node, looked up afresh for every row; in the
         // window's flow that is the clicked node.
         TreeNode *selected = requireTree().selectedItem();

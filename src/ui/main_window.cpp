@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -89,7 +90,8 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
     setAcceptDrops(true);
 
     picGraph->setBackground(chartBackground);
-    picGraph->setFocusPolicy(Qt::TabFocus);
+    // A click on a slice gives the chart the keys, so that Backspace goes up after it.
+    picGraph->setFocusPolicy(Qt::StrongFocus);
     List2->hide();
 
     lvwFolders->setColumnCount(3);
@@ -249,8 +251,10 @@ void fMain::clearGraph()
 
 void fMain::cmdBrowse_Click()
 {
-    const QByteArray programFolder = QFile::encodeName(QCoreApplication::applicationDirPath());
-    const QByteArray chosen = mBrowse::BrowseForFolder(this, pickerTitle, mBrowse::onlyFileSystemFolders, programFolder);
+    // The picker opens where the person is: the root on show, or the home folder before
+    // any (and for an export, whose root is no folder here).
+    const QByteArray startFolder = m_oPopulater && !m_imported ? m_oPopulater->rootFolder() : QFile::encodeName(QDir::homePath());
+    const QByteArray chosen = mBrowse::BrowseForFolder(this, pickerTitle, mBrowse::onlyFileSystemFolders, startFolder);
     // Cancelled, or nothing with a path: everything stays as it was.
     if (chosen.isEmpty())
         return;

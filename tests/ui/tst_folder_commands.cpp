@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
+#include <QHeaderView>
 #include <QDir>
 #include <QMenu>
 #include <QMimeData>
@@ -402,6 +403,72 @@ private slots:
         QGuiApplication::clipboard()->clear();
         pickFromMenu([&] { rightPress(list->viewport(), rowPlace(0)); }, QStringLiteral("パスをコピー"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromLocal8Bit(session->path("c")));
+    }
+
+    // A click on a slice gives the chart the keys: Backspace goes up right after it.
+    void aClickOnASliceGivesTheChartTheKeys()
+    {
+        auto session = start({"a/x=300", "b/y=100"});
+        fMain &window = *session->window;
+        clickNode(*session, "");
+        const PieFigure figure = window.picGraph->figure();
+        const PieSlice &a = figure.slices.back();
+        const double middle = (a.startAngle + a.endAngle) / 2;
+        WindowInput::click(window.picGraph, QPoint(figure.centre.x() + int(0.5 * figure.radiusX * std::cos(middle)),
+                                                   figure.centre.y() + int(0.5 * figure.radiusY * std::sin(middle))));
+        QCOMPARE(session->tree()->selectedItem(), session->node("a/"));
+        QVERIFY(window.picGraph->hasFocus());
+        WindowInput::key(&window, Qt::Key_Backspace);
+        QCOMPARE(session->tree()->selectedItem(), session->node(""));
+    }
+
+    void sortingByAHeader_data()
+    {
+        QTest::addColumn<QStringList>("headers"); // clicked in turn
+        QTest::addColumn<QStringList>("names");   // the rows' names after the clicks
+        QTest::newRow("as it starts: smallest first") << QStringList{} << QStringList{"単一フォルダ", "Beta", "alpha", "gamma"};
+        QTest::newRow("by name") << QStringList{"フォルダ名"} << QStringList{"alpha", "Beta", "gamma", "単一フォルダ"};
+        QTest::newRow("by name, reversed") << QStringList{"フォルダ名", "フォルダ名"} << QStringList{"単一フォルダ", "gamma", "Beta", "alpha"};
+        QTest::newRow("by size") << QStringList{"容量"} << QStringList{"単一フォルダ", "Beta", "alpha", "gamma"};
+        QTest::newRow("by size, reversed") << QStringList{"容量", "容量"} << QStringList{"gamma", "alpha", "Beta", "単一フォルダ"};
+        QTest::newRow("by share, reversed, then by name") << QStringList{"割合", "割合", "フォルダ名"} << QStringList{"alpha", "Beta", "gamma", "単一フォルダ"};
+    }
+
+    void sortingByAHeader()
+    {
+        QFETCH(QStringList, headers);
+        QFETCH(QStringList, names);
+        // Sizes whose texts sort otherwise than their numbers: 2 バイト, 1,000 バイト, 2.0 KB.
+        auto session = start({"gamma/x=2048", "alpha/y=1000", "Beta/z=2", "own=1"});
+        fMain &window = *session->window;
+        QtListView *list = window.lvwFolders;
+        clickNode(*session, "");
+        QHeaderView *header = list->header();
+        const QPoint start = WindowInput::placeOf(header->viewport(), QPoint(header->sectionViewportPosition(0) + 10, header->height() / 2));
+        for (const QString &clicked : headers) {
+            int section = 0;
+            while (list->headerItem()->text(section) != clicked)
+                ++section;
+            const QPoint place(header->sectionViewportPosition(section) + header->sectionSize(section) / 2, header->height() / 2);
+            WindowInput::click(header->viewport(), place);
+        }
+        const auto shownNames = [&] {
+            QStringList shown;
+            for (const QString &row : rows(window))
+                shown << row.section(' ', 0, 0);
+            return shown;
+        };
+        QCOMPARE(shownNames(), names);
+
+        // The order chosen holds for the next folder graphed; the columns stay in place
+        // when a header is dragged.
+        QTest::mousePress(WindowInput::windowOf(list), Qt::LeftButton, {}, start);
+        QTest::mouseMove(WindowInput::windowOf(list), start + QPoint(200, 0));
+        QTest::mouseRelease(WindowInput::windowOf(list), Qt::LeftButton, {}, start + QPoint(200, 0));
+        QCOMPARE(header->logicalIndex(0), 0);
+        QCOMPARE(list->headerItem()->text(0), QStringLiteral("フォルダ名"));
+        clickNode(*session, "");
+        QCOMPARE(shownNames(), names);
     }
 };
 

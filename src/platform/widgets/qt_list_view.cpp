@@ -2,6 +2,7 @@
 
 #include "platform/key_comparison.h"
 
+#include <QCollator>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -11,14 +12,36 @@
 
 namespace {
 
+constexpr int sizeRole = Qt::UserRole;
+
 class QtListRow final : public QTreeWidgetItem, public ListRow
 {
 public:
     QtListRow(const QByteArray &key, const QString &text) : QTreeWidgetItem(QStringList{text}), m_key(key) {}
     void setSubItem(int index, const QString &text) override { setText(index, text); }
+    void setSortSize(double size) override { setData(0, sizeRole, size); }
     const QByteArray &key() const { return m_key; }
 
+    bool operator<(const QTreeWidgetItem &other) const override
+    {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        if (column == 0)
+            return nameOrder().compare(text(0), other.text(0)) < 0;
+        return data(0, sizeRole).toDouble() < other.data(0, sizeRole).toDouble();
+    }
+
 private:
+    // Names sort as the tree sorts folders: the locale's order, letter case aside.
+    static const QCollator &nameOrder()
+    {
+        static const QCollator collator = [] {
+            QCollator made;
+            made.setCaseSensitivity(Qt::CaseInsensitive);
+            return made;
+        }();
+        return collator;
+    }
+
     QByteArray m_key;
 };
 
@@ -65,6 +88,9 @@ QtListView::QtListView(QWidget *parent)
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setTextElideMode(Qt::ElideRight);
     setItemDelegate(new ElidedTextToolTips(this));
+    header()->setSectionsMovable(false);
+    header()->setSectionsClickable(true);
+    connect(header(), &QHeaderView::sectionClicked, this, &QtListView::sortByHeader);
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) { emit rowActivated(keyOf(item)); });
 }
 
@@ -83,6 +109,18 @@ ListRow *QtListView::addRow(const QByteArray &key, const QString &text)
     auto *row = new QtListRow(key, text);
     addTopLevelItem(row);
     return row;
+}
+
+void QtListView::sortByHeader(int column)
+{
+    // From the first click on, the header's own sorting goes on: the same header again
+    // reverses the order, another starts with the smallest.
+    if (isSortingEnabled())
+        return;
+    for (int section = 0; section < columnCount(); ++section)
+        headerItem()->setData(section, Qt::InitialSortOrderRole, Qt::AscendingOrder);
+    header()->setSortIndicator(column, Qt::AscendingOrder);
+    setSortingEnabled(true);
 }
 
 QByteArray QtListView::keyAt(int row) const

@@ -6,7 +6,9 @@
 #include <QTreeWidget>
 
 // A report-style list over a QTreeWidget: rows without tree decoration, column headers
-// aligned left.
+// aligned left. Rows stay in the order they were added until a header is clicked: then
+// they sort by that column (names as the tree sorts them, sizes and shares by the size),
+// and a second click reverses the order; rows added later take their place in it.
 class QtListView final : public QTreeWidget, public ListView
 {
     Q_OBJECT
@@ -33,5 +35,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    void sortByHeader(int column);
+
     QSet<QByteArray> m_keys;
 };
