@@ -34,9 +34,10 @@ QImage striped(int width, int height, qreal devicePixelRatio, const std::functio
 
 } // namespace
 
-QImage windowBackground(qreal devicePixelRatio)
+QImage windowBackground(qreal devicePixelRatio, QSize covering)
 {
-    return striped(885, 678, devicePixelRatio, [](int x, int y) {
+    const QSize size = covering.expandedTo(QSize(885, 678));
+    return striped(size.width(), size.height(), devicePixelRatio, [](int x, int y) {
         const bool inBlock = x < 192 && y < 364;
         if (!inBlock)
             return y % 3 == 0;
@@ -44,7 +45,8 @@ QImage windowBackground(qreal devicePixelRatio)
     });
 }
 
-QImage chartBackground(qreal devicePixelRatio)
+QImage chartBackground(qreal devicePixelRatio, QSize covering)
 {
-    return striped(624, 587, devicePixelRatio, [](int, int y) { return y % 3 == 0; });
+    const QSize size = covering.expandedTo(QSize(624, 587));
+    return striped(size.width(), size.height(), devicePixelRatio, [](int, int y) { return y % 3 == 0; });
 }

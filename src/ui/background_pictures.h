@@ -10,10 +10,11 @@
 // the lines differ in thickness by one at most.
 inline const QColor backgroundLineColor(85, 234, 201);
 
-// 885 × 678. Outside the top-left block (x < 192, y < 364) every row whose y is a
-// multiple of 3 is a line; inside it every odd row is, except at x = 0 in rows 192 to
-// 363.
-QImage windowBackground(qreal devicePixelRatio = 1);
+// 885 × 678, or larger to cover a larger control, the rows going on by the same rule.
 
-// 624 × 587: every row whose y is a multiple of 3 is a line.
-QImage chartBackground(qreal devicePixelRatio = 1);
+// Outside the top-left block (x < 192, y < 364) every row whose y is a multiple of 3 is
+// a line; inside it every odd row is, except at x = 0 in rows 192 to 363.
+QImage windowBackground(qreal devicePixelRatio = 1, QSize covering = {});
+
+// Every row whose y is a multiple of 3 is a line: 624 × 587 at the least.
+QImage chartBackground(qreal devicePixelRatio = 1, QSize covering = {});

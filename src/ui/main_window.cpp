@@ -30,6 +30,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -83,13 +84,16 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
     Q_UNUSED(accessible);
     setWindowTitle(caption);
     setWindowIcon(appIcon());
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(781, 466);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    // The controls stand where they always stood at this size; a larger window gives the
+    // tree and the list more height and the chart more room.
+    setMinimumSize(defaultSize);
+    resize(defaultSize);
     setFont(uiFont(8.25));
     setAcceptDrops(true);
 
-    picGraph->setBackground(chartBackground);
+    picGraph->setBackground([](qreal ratio, QSize covering) { return chartBackground(ratio, covering); });
     // A click on a slice gives the chart the keys, so that Backspace goes up after it.
     picGraph->setFocusPolicy(Qt::StrongFocus);
     List2->hide();
@@ -281,6 +285,7 @@ void fMain::trvFolders_NodeClick(TreeNode &node)
     trvFolders_Expand(node);
     populater().GraphNode(node, picGraph, 0);
     m_graphedFolder = node.key();
+    m_graphedSize = picGraph->size();
 }
 
 void fMain::offerRescanOfLostFolder(const QByteArray &folderPath)
@@ -440,10 +445,37 @@ bool fMain::event(QEvent *event)
 {
     // On a screen of another pixel density the background is made anew at its ratio.
     if (event->type() == QEvent::ScreenChangeInternal) {
-        m_background = windowBackground(devicePixelRatioF());
+        m_background = windowBackground(devicePixelRatioF(), size());
         update();
     }
     return QWidget::event(event);
+}
+
+void fMain::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const int wider = width() - defaultSize.width();
+    const int taller = height() - defaultSize.height();
+    // The tree and the list share the extra height; the chart takes the extra width and
+    // height.
+    const int treeShare = taller / 2;
+    trvFolders->setGeometry(9, 40, 315, 259 + treeShare);
+    lvwFolders->setGeometry(8, 308 + treeShare, 315, 148 + taller - treeShare);
+    picGraph->setGeometry(329, 42, 443 + wider, 414 + taller);
+    if (!QRectF(QPointF(), m_background.deviceIndependentSize()).contains(QRectF(rect())))
+        m_background = windowBackground(devicePixelRatioF(), size());
+    // The graph on show is drawn again at the chart's new size, once the resizing rests.
+    if (!m_graphedFolder.isEmpty())
+        QTimer::singleShot(0, this, [this] { handle([this] { redrawGraph(); }); });
+}
+
+void fMain::redrawGraph()
+{
+    TreeNode *node = trvFolders->node(m_graphedFolder);
+    if (!node || trvFolders->selectedItem() != node || m_graphedSize == picGraph->size())
+        return;
+    populater().GraphNode(*node, picGraph, 0);
+    m_graphedSize = picGraph->size();
 }
 
 void fMain::paintEvent(QPaintEvent *)

@@ -5,6 +5,7 @@
 #include "populater/node_populater.h"
 
 #include <QImage>
+#include <QSize>
 #include <QUrl>
 #include <QWidget>
 
@@ -19,7 +20,7 @@ class QtTreeView;
 
 // The program's window: the chosen root folder, the "SELECT" button, the folder tree,
 // the chart area, the breakdown list and a hidden list box, at fixed places in a window
-// that cannot be resized. Its handlers are the program's only entry points; an error
+// of 781 × 466 that can grow, but not shrink, from there. Its handlers are the program's only entry points; an error
 // that reaches one is shown in a message box and ends the program.
 class fMain final : public QWidget
 {
@@ -47,6 +48,7 @@ public:
     QtListBox *const List2;
     QtListView *const lvwFolders;
 
+    static constexpr QSize defaultSize{781, 466};
     static inline const QString caption = QStringLiteral("Zorvik_Kavrona Ver 0.95");
     static inline const QString pickerTitle = QStringLiteral("フォルダを選択してください。");
     static inline const QString openFolderText = QStringLiteral("フォルダを開く");
@@ -69,6 +71,7 @@ protected:
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
@@ -76,6 +79,7 @@ private:
     void chooseRoot(const QByteArray &folderPath);
     void startTree(FolderEnumerator &source, const QByteArray &rootPath, SizeCache &&records, double total, FolderMarks &&marks);
     void clearGraph();
+    void redrawGraph();
     void offerRescanOfLostFolder(const QByteArray &folderPath);
     void cmdBrowse_Click();
     void trvFolders_Expand(TreeNode &node);
@@ -104,4 +108,5 @@ private:
     QImage m_background;
     // The folder the chart and the breakdown list show; empty before the first graph.
     QByteArray m_graphedFolder;
+    QSize m_graphedSize; // the chart's size when it was drawn
 };

@@ -101,8 +101,9 @@ void QtCanvas::clearImage()
     m_image.fill(palette().color(QPalette::Base));
     if (!m_backgroundPicture)
         return;
-    if (m_background.isNull() || m_background.devicePixelRatio() != ratio)
-        m_background = m_backgroundPicture(ratio);
+    if (m_background.isNull() || m_background.devicePixelRatio() != ratio
+        || !QRectF(QPointF(), m_background.deviceIndependentSize()).contains(QRectF(rect())))
+        m_background = m_backgroundPicture(ratio, size());
     QPainter painter(&m_image);
     painter.drawImage(0, 0, m_background);
 }

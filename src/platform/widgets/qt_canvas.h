@@ -27,9 +27,9 @@ class QtCanvas final : public QWidget, public DrawingSurface
 public:
     explicit QtCanvas(QWidget *parent = nullptr);
 
-    // Makes the background picture at a device pixel ratio; asked again when the
-    // ratio changes.
-    using Picture = std::function<QImage(qreal devicePixelRatio)>;
+    // Makes the background picture at a device pixel ratio, covering at least a size;
+    // asked again when the ratio changes or the surface outgrows it.
+    using Picture = std::function<QImage(qreal devicePixelRatio, QSize covering)>;
     void setBackground(Picture background);
     QImage image() const { return m_image; }
 
