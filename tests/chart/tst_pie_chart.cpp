@@ -351,8 +351,8 @@ private slots:
                 const PieSlice &slice = figure.slices[i];
                 const QColor colour = canvas.toQColor(slice.colour);
                 for (const double radius : {0.5, 0.85}) {
-                    // Clear of the neighbours' edges by four pixels.
-                    const double margin = 4.0 / (radius * std::min(figure.radiusX, figure.radiusY));
+                    // Clear by seven pixels of the edges, which the six wedges draw thick.
+                    const double margin = 7.0 / (radius * std::min(figure.radiusX, figure.radiusY));
                     const double first = slice.startAngle + margin;
                     const double last = (figure.isWholeEllipse() ? slice.startAngle + 6.28318530717959 : slice.endAngle) - margin;
                     for (double angle = first; angle <= last; angle += std::min(0.2, (last - first) / 2 + 0.001)) {
