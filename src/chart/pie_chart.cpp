@@ -3,6 +3,7 @@
 #include "platform/locale_formats.h"
 #include "platform/rounding.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -196,13 +197,46 @@ void cPieChart::drawSlices(const PieFigure &figure)
         const QPoint pEnd = slice.rimEnd;
         for (const double d : wedgeOffsets) {
             skipIfFailing([&] {
-                canvas().pie(int16(cx - rx), int16(cy + ry), int16((cx + rx) - d), int16((cy - ry) - d),
-                             int16(pEnd.x() - d), int16(pEnd.y() - d), int16(pStart.x() - d), int16(pStart.y() - d));
+                const Edges edges{int16(cx - rx), int16(cy + ry), int16((cx + rx) - d), int16((cy - ry) - d)};
+                const QPoint from(int16(pEnd.x() - d), int16(pEnd.y() - d));
+                const QPoint to(int16(pStart.x() - d), int16(pStart.y() - d));
+                drawWedge(edges, from, to, slice.endAngle - slice.startAngle);
             });
         }
         if (m_listBox)
             m_listBox->addLine(slice.name + QLatin1Char(':') + formatPercent(slice.share, 1));
     }
+}
+
+// The angle a surface's pie runs through, as the ellipse's own parameter: the wedge
+// drawn counterclockwise from the ray through from to the ray through to, which is
+// clockwise from to to from; a whole turn when both are one pixel.
+double cPieChart::surfaceSweep(const Edges &edges, QPoint from, QPoint to)
+{
+    if (from == to)
+        return fullTurn;
+    const double cx = (edges.left + edges.right) / 2.0;
+    const double cy = (edges.top + edges.bottom) / 2.0;
+    const double rx = std::max(std::abs(edges.right - edges.left) / 2.0, 0.5);
+    const double ry = std::max(std::abs(edges.bottom - edges.top) / 2.0, 0.5);
+    auto angle = [&](QPoint point) { return std::atan2((point.y() - cy) / ry, (point.x() - cx) / rx); };
+    const double sweep = angle(from) - angle(to);
+    return sweep > 0 ? sweep : sweep + fullTurn;
+}
+
+void cPieChart::drawWedge(const Edges &edges, QPoint from, QPoint to, double sweep)
+{
+    // Rounded to pixels, the rays of a thin slice can meet, or pass each other, and of
+    // a slice that goes all the way round too: the surface would then draw the whole
+    // ellipse for the thin one, or a sliver for the whole one. What it would draw is
+    // kept when it is within half a turn of what the slice covers; otherwise the slice
+    // is drawn as what it is, all or nothing.
+    if (std::abs(surfaceSweep(edges, from, to) - sweep) > fullTurn / 2 || sweep >= fullTurn) {
+        if (sweep < fullTurn / 2)
+            return;
+        to = from;
+    }
+    canvas().pie(edges.left, edges.top, edges.right, edges.bottom, from.x(), from.y(), to.x(), to.y());
 }
 
 void cPieChart::drawLabels(PieFigure &figure)

@@ -60,7 +60,17 @@ private:
     // Returns the label's framed box.
     QRect DrawLabel(const QString &text, qint16 x, qint16 y);
     PieFigure layOut(const cSections &sections, double total, const Geometry &geometry) const;
+    // The edges of a pie's ellipse, as the surface takes them: in either order, the
+    // right and bottom ones excluded.
+    struct Edges {
+        int left = 0, top = 0, right = 0, bottom = 0;
+    };
+
     void drawSlices(const PieFigure &figure);
+    // One wedge of a slice that runs clockwise through sweep radians from the ray
+    // through to to the ray through from.
+    void drawWedge(const Edges &edges, QPoint from, QPoint to, double sweep);
+    static double surfaceSweep(const Edges &edges, QPoint from, QPoint to);
     void drawLabels(PieFigure &figure);
     DrawingSurface &canvas() const;
 

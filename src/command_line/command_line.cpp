@@ -3,6 +3,7 @@
 #include "platform/folder_path.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QUrl>
 
 #include <cerrno>

@@ -1,7 +1,9 @@
 #pragma once
 
+// Every name or path is shown through displayText.
+#include "platform/display_text.h"
+
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <QUrl>
 
@@ -41,10 +43,4 @@ inline QByteArray localPathOf(const QUrl &url)
     if (!url.isLocalFile())
         return {};
     return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-}
-
-// A name or path as shown: the native bytes decoded, anything undecodable replaced.
-inline QString displayText(const QByteArray &native)
-{
-    return QFile::decodeName(native);
 }

@@ -255,7 +255,8 @@ private:
         if (!m_mountPointsBelowRoot.isEmpty()) {
             const QByteArray below = withoutFinalSeparator(m_path.mid(m_rootPath.size()));
             if (m_mountPointsBelowRoot.contains(below)) {
-                const QByteArray canonical = withoutFinalSeparator(m_canonicalRoot) + '/' + below;
+                // The canonical root ends in its separator, "/" included.
+                const QByteArray canonical = m_canonicalRoot + below;
                 if (m_mounts.isPseudoMount(canonical) || leadsBackUp(fd, canonical)) {
                     ::close(fd);
                     m_path.truncate(parentLength);

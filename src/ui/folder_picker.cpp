@@ -2,6 +2,7 @@
 
 #include "platform/folder_path.h"
 
+#include <QFile>
 #include <QFileDialog>
 
 #include <utility>
@@ -35,7 +36,8 @@ QByteArray BrowseForFolder(QWidget *owner, const QString &title, unsigned flags,
 {
     if (!folderToPreselect.isEmpty())
         sInitialFolder = folderToPreselect;
-    return PathFromChoice(folderDialog(owner, title, flags, displayText(sInitialFolder)));
+    // A path for the file system, not for showing: decoded as it is.
+    return PathFromChoice(folderDialog(owner, title, flags, QFile::decodeName(sInitialFolder)));
 }
 
 FolderDialog setFolderDialog(FolderDialog dialog)

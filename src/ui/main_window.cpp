@@ -2,6 +2,7 @@
 
 #include "platform/folder_path.h"
 #include "platform/operation_error.h"
+#include "platform/shell_quoting.h"
 #include "platform/widgets/qt_canvas.h"
 #include "platform/widgets/qt_list_box.h"
 #include "platform/widgets/qt_list_view.h"
@@ -365,10 +366,15 @@ void fMain::copyPath(const QByteArray &folderPath)
 {
     const QByteArray path = withoutClosingSeparator(folderPath);
     const QUrl url = folderUrl(folderPath);
+    const QString text = QString::fromUtf8(path);
     // A path that is not valid UTF-8 would be mangled as text: its URL keeps every byte.
-    const bool readable = QString::fromUtf8(path).toUtf8() == path;
+    // One with characters shown as escapes would, pasted into a shell, hide them or act
+    // on them: it goes quoted, as a shell reads back that one path.
+    QString copied = QString::fromLatin1(url.toEncoded());
+    if (text.toUtf8() == path)
+        copied = holdsEscapedCharacters(text) ? shellQuoted(path) : text;
     auto *data = new QMimeData;
-    data->setText(readable ? QString::fromUtf8(path) : QString::fromLatin1(url.toEncoded()));
+    data->setText(copied);
     data->setUrls({url});
     QGuiApplication::clipboard()->setMimeData(data);
 }

@@ -1,5 +1,6 @@
 #include "ui/snapshot.h"
 
+#include "platform/display_text.h"
 #include "platform/widgets/qt_tree_view.h"
 #include "ui/main_window.h"
 
@@ -10,7 +11,7 @@ bool writeSnapshot(fMain &window, const QByteArray &folderPath, const QString &p
     window.openRoot(folderPath);
     TreeNode *root = window.trvFolders->node(folderPath);
     if (!root) {
-        message = QStringLiteral("could not open %1").arg(QString::fromLocal8Bit(folderPath));
+        message = QStringLiteral("could not open %1").arg(displayText(folderPath));
         return false;
     }
     window.trvFolders->expandItem(QtTreeView::itemOf(root));

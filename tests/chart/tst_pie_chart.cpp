@@ -4,7 +4,11 @@
 #include "support/test_main.h"
 
 #include <QImage>
+#include <QPalette>
 #include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -308,6 +312,61 @@ private slots:
             QCOMPARE(slice, -1);
         else
             QCOMPARE(canvas.toQColor(canvas.figure().slices.at(size_t(slice)).colour), colour);
+    }
+
+    void everySliceShowsAtEverySize_data()
+    {
+        QTest::addColumn<Slices>("slices");
+        const double megabyte = 1024 * 1024;
+        // In the folder graph's order, the smallest first.
+        QTest::newRow("the reported folder: 3 bytes of its own beside 6.7 MB and 26.1 MB")
+            << Slices{{"単一フォルダ", 3}, {"b", std::round(6.7 * megabyte)}, {"a", std::round(26.1 * megabyte)}};
+        QTest::newRow("a tiny last slice") << Slices{{"A", 50}, {"B", 50}, {"c", 1e-6}};
+        QTest::newRow("a small first slice") << Slices{{"A", 3}, {"B", 48.5}, {"C", 48.5}};
+        QTest::newRow("several tiny sections folded") << Slices{{"a", 1e-6}, {"b", 2e-6}, {"c", 3e-6}, {"D", 40}, {"E", 60}};
+        QTest::newRow("several small slices before a large one") << Slices{{"A", 3}, {"B", 3}, {"C", 3}, {"D", 3}, {"E", 88}};
+        QTest::newRow("one slice of 100 %") << Slices{{"A", 5}};
+        QTest::newRow("one slice of 100 % beside an empty one") << Slices{{"a", 0}, {"B", 5}};
+        QTest::newRow("99.99 % beside 0.01 %") << Slices{{"a", 0.01}, {"B", 99.99}};
+    }
+
+    void everySliceShowsAtEverySize()
+    {
+        // The rays of a thin slice, rounded to pixels, meet or pass each other at some
+        // sizes and not at others: the wedges are sampled at many.
+        QFETCH(Slices, slices);
+        for (int width = 120; width <= 460; width += 7) {
+            const int height = width * 9 / 10;
+            QtCanvas canvas;
+            canvas.setFixedSize(width, height);
+            QPalette palette = canvas.palette();
+            palette.setColor(QPalette::Base, Qt::white);
+            canvas.setPalette(palette);
+            cPieChart chart;
+            draw(chart, &canvas, nullptr, slices);
+            const PieFigure &figure = canvas.figure();
+            QVERIFY(!figure.slices.empty());
+            int sampled = 0;
+            for (size_t i = 0; i < figure.slices.size(); ++i) {
+                const PieSlice &slice = figure.slices[i];
+                const QColor colour = canvas.toQColor(slice.colour);
+                for (const double radius : {0.5, 0.85}) {
+                    // Clear by seven pixels of the edges, which the six wedges draw thick.
+                    const double margin = 7.0 / (radius * std::min(figure.radiusX, figure.radiusY));
+                    const double first = slice.startAngle + margin;
+                    const double last = (figure.isWholeEllipse() ? slice.startAngle + 6.28318530717959 : slice.endAngle) - margin;
+                    for (double angle = first; angle <= last; angle += std::min(0.2, (last - first) / 2 + 0.001)) {
+                        const QPoint point = figure.centre + QPoint(qRound(radius * figure.radiusX * std::cos(angle)), qRound(radius * figure.radiusY * std::sin(angle)));
+                        if (std::any_of(figure.slices.begin(), figure.slices.end(), [&](const PieSlice &any) { return any.labelBox.adjusted(-2, -2, 2, 2).contains(point); }))
+                            continue;
+                        ++sampled;
+                        const QString where = QStringLiteral("%1 x %2, slice %3 at %4 rad, %5 of the radius").arg(width).arg(height).arg(slice.name).arg(angle).arg(radius);
+                        QVERIFY2(QColor(canvas.image().pixel(point)) == colour, qPrintable(where));
+                    }
+                }
+            }
+            QVERIFY(sampled > 0);
+        }
     }
 
     void theSurfaceIsToldTheFigureItWasDrawnFrom()

@@ -2,6 +2,7 @@
 #include "platform/posix_folder_enumerator.h"
 #include "support/child_process.h"
 #include "support/fixture_tree.h"
+#include "support/scan_records.h"
 #include "support/test_main.h"
 
 #include <QDir>
@@ -9,6 +10,8 @@
 
 #include <grp.h>
 #include <limits.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -188,6 +191,105 @@ private slots:
         QVERIFY(::chmod((tree.path() + "locked").constData(), 0700) == 0);
         QVERIFY(output);
         QCOMPARE(*output, told);
+    }
+
+    void pseudoMountsRightBelowTheFileSystemRoot_data()
+    {
+        QTest::addColumn<QByteArray>("mountPoint");
+        QTest::addColumn<bool>("pseudo");
+        QTest::newRow("/proc") << QByteArray("proc") << true;
+        QTest::newRow("/sys") << QByteArray("sys") << true;
+        QTest::newRow("/dev") << QByteArray("dev") << true;
+        QTest::newRow("/sys/kernel/debug, deeper") << QByteArray("sys/kernel/debug") << true;
+        QTest::newRow("/sys/fs/cgroup, deeper") << QByteArray("sys/fs/cgroup") << true;
+        QTest::newRow("/run, a tmpfs") << QByteArray("run") << false;
+        QTest::newRow("/home, a disk") << QByteArray("home") << false;
+    }
+
+    void pseudoMountsRightBelowTheFileSystemRoot()
+    {
+        QFETCH(QByteArray, mountPoint);
+        QFETCH(bool, pseudo);
+        const MountTable mounts = MountTable::parse(
+            "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+            "23 22 0:22 / /sys rw,nosuid shared:7 - sysfs sysfs rw\n"
+            "24 22 0:5 / /proc rw,nosuid shared:12 - proc proc rw\n"
+            "25 22 0:6 / /dev rw,nosuid shared:2 - devtmpfs udev rw,size=8g\n"
+            "26 22 0:25 / /run rw,nosuid shared:5 - tmpfs tmpfs rw\n"
+            "27 23 0:7 / /sys/kernel/debug rw,relatime shared:15 - debugfs debugfs rw\n"
+            "28 23 0:26 / /sys/fs/cgroup rw shared:9 - cgroup2 cgroup2 rw\n"
+            "29 22 8:2 / /home rw,relatime shared:30 - ext4 /dev/sda2 rw\n");
+        // A walk from "/" finds each mount point by its path below the root.
+        QVERIFY(mounts.mountPointsBelow("/").contains(mountPoint));
+        QCOMPARE(mounts.isPseudoMount("/" + mountPoint), pseudo);
+        QCOMPARE(mounts.isOnPseudoFileSystem("/" + mountPoint + "/x"), pseudo);
+    }
+
+    void pseudoFileSystemsBelowTheRootCountAsEmpty_data()
+    {
+        QTest::addColumn<QByteArray>("root"); // below the tree; "/" for the tree made the file system's root
+        QTest::addColumn<QByteArray>("records");
+        const QByteArray whole = "=112\na/=17\na/proc/=00\na/sys/=00\nproc/=00\nsys/=00\n";
+        QTest::newRow("mounts as children and grandchildren") << QByteArray("") << whole;
+        QTest::newRow("mounts as children") << QByteArray("a/") << QByteArray("=17\nproc/=00\nsys/=00\n");
+        QTest::newRow("/ as the root, /proc and /sys its children") << QByteArray("/") << whole;
+    }
+
+    void pseudoFileSystemsBelowTheRootCountAsEmpty()
+    {
+        QFETCH(QByteArray, root);
+        QFETCH(QByteArray, records);
+        FixtureTree tree;
+        tree.make({"x=5", "proc/", "sys/", "a/y=7", "a/proc/", "a/sys/"});
+        const QByteArray path = tree.path();
+        // The mounts live in a private mount namespace, gone when the child ends. With
+        // the tree as the root of the child's file system, its own proc tells the walk
+        // what is mounted where.
+        const std::optional<QByteArray> output = runInChild([&]() -> std::optional<QByteArray> {
+            if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+                return QByteArray("unsupported");
+            for (const QByteArray &folder : {path, path + "a/"}) {
+                if (::mount("proc", (folder + "proc").constData(), "proc", 0, nullptr) != 0
+                    || ::mount("sysfs", (folder + "sys").constData(), "sysfs", 0, nullptr) != 0)
+                    return QByteArray("unsupported");
+            }
+            QByteArray start = path + root;
+            if (root == "/") {
+                if (::chroot(path.constData()) != 0 || ::chdir("/") != 0)
+                    return QByteArray("unsupported");
+                start = "/";
+            }
+            PosixFolderEnumerator fileSystem;
+            return serialized(scanRecords(fileSystem, start, 1));
+        });
+        QVERIFY(output);
+        if (*output == "unsupported")
+            QSKIP("no mounting of proc and sysfs here (needs root)");
+        QCOMPARE(*output, records);
+    }
+
+    void theRealRootsPseudoFileSystemsAreNotListed_data()
+    {
+        QTest::addColumn<QByteArray>("folder");
+        QTest::newRow("/proc") << QByteArray("/proc/");
+        QTest::newRow("/proc/self") << QByteArray("/proc/self/");
+        QTest::newRow("/sys") << QByteArray("/sys/");
+        QTest::newRow("/sys/kernel") << QByteArray("/sys/kernel/");
+        QTest::newRow("/dev") << QByteArray("/dev/");
+    }
+
+    void theRealRootsPseudoFileSystemsAreNotListed()
+    {
+        QFETCH(QByteArray, folder);
+        if (!MountTable::read().isOnPseudoFileSystem(folder.chopped(1)))
+            QSKIP("no kernel pseudo file system there on this machine");
+        // Only the root and the one folder are listed: the walk from "/" goes no further.
+        const auto walk = m_fileSystem.startWalk("/");
+        FolderListing listing;
+        QVERIFY(walk->list("/", EntryDetail::NamesAndTypes, listing));
+        QVERIFY(!walk->list(folder, EntryDetail::WithSizes, listing));
+        QVERIFY(listing.subFolders.empty());
+        QCOMPARE(listing.files, 0);
     }
 };
 
