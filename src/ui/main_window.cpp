@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include "platform/folder_opener.h"
 #include "platform/folder_path.h"
 #include "platform/operation_error.h"
 #include "platform/shell_quoting.h"
@@ -17,7 +18,6 @@
 #include <QAccessibleWidget>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -356,10 +356,16 @@ void fMain::openFolder(const QByteArray &folderPath)
 {
     if (m_imported)
         return;
-    // The desktop decides what opens it; when nothing can, the person is told so and
-    // the program goes on.
-    if (!QDesktopServices::openUrl(folderUrl(folderPath)))
+    // The desktop's associations decide what opens it, but never this program, which
+    // opens folders too; when nothing else can, the person is told so and the program
+    // goes on.
+    const FolderOpening opening = openInFileManager(folderUrl(folderPath), {QStringLiteral(ZK_APP_ID ".desktop")});
+    if (opening.opened())
+        return;
+    if (opening.failure.isEmpty())
         QMessageBox::information(this, caption, QStringLiteral("フォルダを開くプログラムが見つかりません: ") + displayText(folderPath));
+    else
+        QMessageBox::warning(this, caption, QStringLiteral("フォルダを開くプログラムを起動できません: %1（%2）").arg(displayText(folderPath), opening.failure));
 }
 
 void fMain::copyPath(const QByteArray &folderPath)

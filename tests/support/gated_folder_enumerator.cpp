@@ -1,11 +1,18 @@
 #include "support/gated_folder_enumerator.h"
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 class GatedWalk final : public FolderWalk
 {
 public:
-    GatedWalk(GatedFolderEnumerator &gate, const QByteArray &rootPath) : m_gate(gate), m_real(gate.real().startWalk(rootPath)) {}
+    GatedWalk(GatedFolderEnumerator &gate, const QByteArray &rootPath) : m_gate(gate), m_real(gate.real().startWalk(rootPath))
+    {
+        m_gate.walkStarted();
+    }
+    ~GatedWalk() override { m_gate.walkEnded(); }
 
     bool list(const QByteArray &folderPath, EntryDetail detail, FolderListing &listing) override
     {
@@ -24,6 +31,15 @@ GatedFolderEnumerator::GatedFolderEnumerator(FolderEnumerator &real, const QByte
     : m_real(real)
     , m_gatedPath(gatedPath)
 {
+}
+
+GatedFolderEnumerator::~GatedFolderEnumerator()
+{
+    // A scan the window stopped and left behind may still be walking: it is let through
+    // and waited for, since its walks refer to this gate.
+    open();
+    while (m_walks.load() > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 std::unique_ptr<FolderWalk> GatedFolderEnumerator::startWalk(const QByteArray &rootPath)

@@ -14,6 +14,7 @@ class GatedFolderEnumerator final : public FolderEnumerator
 {
 public:
     GatedFolderEnumerator(FolderEnumerator &real, const QByteArray &gatedPath);
+    ~GatedFolderEnumerator() override;
     std::unique_ptr<FolderWalk> startWalk(const QByteArray &rootPath) override;
 
     bool reached() const { return m_reached.load(); }
@@ -25,6 +26,8 @@ public:
     // Called by the walks.
     void passGate(const QByteArray &folderPath);
     FolderEnumerator &real() { return m_real; }
+    void walkStarted() { ++m_walks; }
+    void walkEnded() { --m_walks; }
 
 private:
     FolderEnumerator &m_real;
@@ -34,4 +37,5 @@ private:
     bool m_open = false;
     std::atomic<bool> m_reached{false};
     std::atomic<int> m_listings{0};
+    std::atomic<int> m_walks{0};
 };

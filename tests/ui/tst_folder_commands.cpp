@@ -2,6 +2,7 @@
 #include "platform/widgets/qt_canvas.h"
 #include "platform/widgets/qt_list_view.h"
 #include "platform/widgets/qt_tree_view.h"
+#include "support/desktop_fixture.h"
 #include "support/fixture_tree.h"
 #include "support/progress_dialog.h"
 #include "support/gated_folder_enumerator.h"
@@ -15,7 +16,6 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDesktopServices>
 #include <QHeaderView>
 #include <QDir>
 #include <QMenu>
@@ -35,12 +35,8 @@ class TestFolderCommands : public QObject
 {
     Q_OBJECT
 
-public slots:
-    void openUrl(const QUrl &url) { m_opened << url; }
-
 private:
     PosixFolderEnumerator m_fileSystem;
-    QList<QUrl> m_opened;
     MessageBoxCloser m_boxes;
 
     struct Session {
@@ -147,7 +143,6 @@ private slots:
     void initTestCase()
     {
         installFontSubstitutions();
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
     }
 
     // No command may end in a message box.
@@ -270,11 +265,32 @@ private slots:
         QCOMPARE(urls.first().toEncoded().mid(7), (session->path(folder)).chopped(1).toPercentEncoding("/"));
     }
 
+    void openingAFolderInTheFileManager_data()
+    {
+        QTest::addColumn<bool>("fileManager"); // one besides this program, which is the default
+        QTest::newRow("a file manager besides this program") << true;
+        QTest::newRow("this program alone") << false;
+    }
+
     void openingAFolderInTheFileManager()
     {
+        QFETCH(bool, fileManager);
+        DesktopFixture desktop;
+        desktop.write("data/applications/" ZK_APP_ID ".desktop", DesktopFixture::recorder("this program", "%u"));
+        if (fileManager)
+            desktop.write("system/applications/files.desktop", DesktopFixture::recorder("file manager", "%U"));
+        desktop.write("config/mimeapps.list", "[Default Applications]\ninode/directory=" ZK_APP_ID ".desktop;\n");
         auto session = start({"a/x=1", "caf\xe9/y=2"});
-        m_opened.clear();
         pickFromMenu([&] { rightPress(session->tree()->viewport(), placeOf(*session, "a/")); }, QStringLiteral("フォルダを開く"));
+        if (!fileManager) {
+            QCOMPARE(m_boxes.texts, QStringList{"フォルダを開くプログラムが見つかりません: " + QFile::decodeName(session->path("a/"))});
+            m_boxes.texts.clear();
+            QTest::qWait(200);
+            QCOMPARE(desktop.recording("this program"), QByteArray());
+            return;
+        }
+        QTRY_COMPARE(desktop.recording("file manager"), "file://" + session->path("a").toPercentEncoding("/") + '\n');
+        desktop.forgetRecording("file manager");
         // The Menu key, as the platform delivers it: a context menu event for the keyboard.
         pickFromMenu([&] {
             session->tree()->setFocus();
@@ -282,9 +298,8 @@ private slots:
             QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
             QCoreApplication::sendEvent(session->window->windowHandle(), &menuKey);
         }, QStringLiteral("フォルダを開く"));
-        QCOMPARE(m_opened.size(), 2);
-        QCOMPARE(m_opened[0].toLocalFile(), QString::fromLocal8Bit(session->path("a")));
-        QCOMPARE(m_opened[1].toEncoded(), "file://" + session->path("caf").toPercentEncoding("/") + "%E9");
+        QTRY_COMPARE(desktop.recording("file manager"), "file://" + session->path("caf").toPercentEncoding("/") + "%E9\n");
+        QCOMPARE(desktop.recording("this program"), QByteArray());
     }
 
     void shiftF10OpensTheMenuOfTheCurrentNode()
