@@ -1,5 +1,7 @@
 #include "chart/pie_chart.h"
 
+#include "chart/label_layout.h"
+
 #include "platform/locale_formats.h"
 #include "platform/rounding.h"
 
@@ -241,8 +243,39 @@ void cPieChart::drawWedge(const Edges &edges, QPoint from, QPoint to, double swe
 
 void cPieChart::drawLabels(PieFigure &figure)
 {
-    for (PieSlice &slice : figure.slices)
-        skipIfFailing([&] { slice.labelBox = DrawLabel(slice.name, qint16(slice.labelCentre.x()), qint16(slice.labelCentre.y())); });
+    std::vector<LabelPlacement> placements;
+    skipIfFailing([&] {
+        DrawingSurface &surface = canvas();
+        const LabelLayout layout(QRect(0, 0, surface.scaleWidth(), surface.scaleHeight()), figure.centre, figure.radiusX,
+                                 figure.radiusY, [&](const QString &text) {
+                                     return QSize(int16(surface.textWidth(text) + 2), int16(surface.textHeight(text)));
+                                 });
+        std::vector<LabelRequest> requests;
+        for (const PieSlice &slice : figure.slices)
+            requests.push_back({slice.name, slice.labelCentre, (slice.startAngle + slice.endAngle) / 2.0, slice.share});
+        placements = layout.place(requests);
+    });
+    // Without a layout every label stands on the rim, whatever it covers.
+    if (placements.size() != figure.slices.size()) {
+        for (PieSlice &slice : figure.slices)
+            skipIfFailing([&] { slice.labelBox = DrawLabel(slice.name, qint16(slice.labelCentre.x()), qint16(slice.labelCentre.y())); });
+        return;
+    }
+    // The leaders first, so that the boxes lie over their ends.
+    for (const LabelPlacement &placement : placements) {
+        if (!placement.leader.isNull())
+            skipIfFailing([&] { canvas().line(placement.leader.x1(), placement.leader.y1(), placement.leader.x2(), placement.leader.y2(), windowTextColour); });
+    }
+    for (size_t i = 0; i < placements.size(); ++i) {
+        PieSlice &slice = figure.slices[i];
+        const LabelPlacement &placement = placements[i];
+        slice.labelLeader = placement.leader;
+        slice.labelText = placement.text;
+        if (placement.text.isEmpty())
+            continue;
+        slice.labelCentre = placement.centre;
+        skipIfFailing([&] { slice.labelBox = DrawLabel(placement.text, qint16(placement.centre.x()), qint16(placement.centre.y())); });
+    }
 }
 
 cPieChart::Point cPieChart::PointOnEllipse(double angle, qint16 rx, qint16 ry, qint16 cx, qint16 cy) const

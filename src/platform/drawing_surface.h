@@ -43,6 +43,9 @@ public:
     virtual void box(int x, int y, int dx, int dy, Colour colour) = 0;
     virtual void filledBox(int x, int y, int dx, int dy, Colour colour) = 0;
 
+    // A line from (x1, y1) to (x2, y2), both ends included, in colour.
+    virtual void line(int x1, int y1, int x2, int y2, Colour colour) = 0;
+
     // Text with its top-left corner at (x, y), in the current font and the foreground
     // colour, with no background of its own.
     virtual void print(int x, int y, const QString &text) = 0;

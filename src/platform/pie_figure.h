@@ -3,6 +3,7 @@
 #include "platform/drawing_surface.h"
 
 #include <QByteArray>
+#include <QLine>
 #include <QPoint>
 #include <QPointF>
 #include <QRect>
@@ -24,7 +25,9 @@ struct PieSlice {
     QPoint rimStart; // where the slice's first and last edges meet the rim
     QPoint rimEnd;
     QPoint labelCentre;
-    QRect labelBox; // the framed box the name is printed in
+    QRect labelBox;    // the framed box the name is printed in; empty when it found no room
+    QString labelText; // the name as the label shows it, shortened with "…" where room is short
+    QLine labelLeader; // from the rim to a label moved off it; null for one on the rim
 };
 
 // What a pie chart shows, in the surface's pixels: the ellipse and its slices in the

@@ -121,16 +121,16 @@ private slots:
     {
         QTest::addColumn<double>("textWidth");
         QTest::addColumn<QStringList>("calls");
-        // A 118 x 200 area puts a single section's label on (100, 100).
-        QTest::newRow("40 x 12") << 40.0 << QStringList{"box 73 88 54 24 80000008", "filledBox 74 89 51 21 80000014", "print 79 94 A"};
-        QTest::newRow("41 x 12: left is x - 21") << 41.0 << QStringList{"box 73 88 55 24 80000008", "filledBox 74 89 52 21 80000014", "print 79 94 A"};
+        // A 300 x 200 area puts a single section's label on (255, 100), with room round it.
+        QTest::newRow("40 x 12") << 40.0 << QStringList{"box 228 88 54 24 80000008", "filledBox 229 89 51 21 80000014", "print 234 94 A"};
+        QTest::newRow("41 x 12: left is x - 21") << 41.0 << QStringList{"box 228 88 55 24 80000008", "filledBox 229 89 52 21 80000014", "print 234 94 A"};
     }
 
     void labelBoxesAroundTheirPoint()
     {
         QFETCH(double, textWidth);
         QFETCH(QStringList, calls);
-        RecordingSurface surface(118, 200);
+        RecordingSurface surface(300, 200);
         surface.textWidthResult = textWidth;
         cPieChart chart;
         draw(chart, &surface, nullptr, {{"A", 1}});

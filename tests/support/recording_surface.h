@@ -29,6 +29,7 @@ public:
     double textHeight(const QString &) const override { return textHeightResult; }
     void box(int x, int y, int dx, int dy, Colour colour) override { calls << line("box", {x, y, dx, dy}) + QStringLiteral(" %1").arg(colour, 0, 16); }
     void filledBox(int x, int y, int dx, int dy, Colour colour) override { calls << line("filledBox", {x, y, dx, dy}) + QStringLiteral(" %1").arg(colour, 0, 16); }
+    void line(int x1, int y1, int x2, int y2, Colour colour) override { calls << line("line", {x1, y1, x2, y2}) + QStringLiteral(" %1").arg(colour, 0, 16); }
     void print(int x, int y, const QString &text) override { calls << line("print", {x, y}) + QLatin1Char(' ') + text; }
     void ellipse(int left, int top, int right, int bottom) override { calls << line("ellipse", {left, top, right, bottom}); }
     void pie(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2) override

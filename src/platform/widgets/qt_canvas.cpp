@@ -151,6 +151,14 @@ void QtCanvas::box(int x, int y, int dx, int dy, Colour colour)
     });
 }
 
+void QtCanvas::line(int x1, int y1, int x2, int y2, Colour colour)
+{
+    drawShape([&](QPainter &painter) {
+        painter.setPen(toQColor(colour));
+        painter.drawLine(x1, y1, x2, y2);
+    });
+}
+
 void QtCanvas::filledBox(int x, int y, int dx, int dy, Colour colour)
 {
     drawShape([&](QPainter &painter) { painter.fillRect(QRect(QPoint(x, y), QPoint(x + dx, y + dy)).normalized(), toQColor(colour)); });

@@ -47,6 +47,7 @@ public:
     double textHeight(const QString &text) const override;
     void box(int x, int y, int dx, int dy, Colour colour) override;
     void filledBox(int x, int y, int dx, int dy, Colour colour) override;
+    void line(int x1, int y1, int x2, int y2, Colour colour) override;
     void print(int x, int y, const QString &text) override;
     void ellipse(int left, int top, int right, int bottom) override;
     void pie(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2) override;
