@@ -177,13 +177,15 @@ void fMain::openImport(const QString &fileName)
             return;
         }
         ImportJob job(file, QFile::encodeName(fileName));
+        const QString source = fromInput ? QStringLiteral("標準入力") : fileName;
         if (!ScanProgressDialog::run(this, job)) {
-            // A file that is no export changes nothing; the person is told why.
-            if (job.error())
-                QMessageBox::warning(this, caption, job.error()->message());
+            // A file that is no export, or more than the memory holds, changes nothing;
+            // the person is told why, and of which file.
+            if (const QString message = job.message(source); !message.isEmpty())
+                QMessageBox::warning(this, caption, message);
             return;
         }
-        openImported(job.takeRoot(), fromInput ? QStringLiteral("標準入力") : QFileInfo(fileName).fileName());
+        openImported(job.takeRoot(), fromInput ? source : QFileInfo(fileName).fileName());
     });
 }
 
