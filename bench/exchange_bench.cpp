@@ -22,6 +22,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -138,8 +139,17 @@ public:
 private:
     void repeat(const QByteArray &piece, qint64 times)
     {
-        for (qint64 done = 0; done < times; ++done) {
-            m_text += piece;
+        // A megabyte of pieces at a time, so that the writing keeps ahead of the reading.
+        const qint64 perChunk = std::max<qint64>(1, (1 << 20) / piece.size());
+        const QByteArray chunk = piece.repeated(perChunk);
+        for (qint64 done = 0; done < times;) {
+            if (times - done >= perChunk) {
+                m_text += chunk;
+                done += perChunk;
+            } else {
+                m_text += piece;
+                ++done;
+            }
             flushIfFull();
         }
     }
