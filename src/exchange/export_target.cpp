@@ -130,7 +130,8 @@ bool ExportTarget::open(const QByteArray &name)
             return fail();
     } else if (::fstat(m_target, &m_targetStatus) != 0) {
         return fail();
-    } else if (!S_ISREG(m_targetStatus.st_mode)) {
+    } else if (!S_ISREG(m_targetStatus.st_mode) || m_target == STDOUT_FILENO) {
+        // Standard output is the caller's to place, appended to or not: written into.
         m_kind = Kind::Stream;
     } else {
         m_targetPath = pathOfOpenFile(m_target);

@@ -11,8 +11,8 @@
 // Where an export goes, opened as any program opens a file for writing: the kernel
 // resolves the name, with the protections it gives links in sticky folders, and a last
 // link whose owner is neither this user nor its folder's owner is refused. Anything
-// but a regular file (a device, a FIFO, a pipe, a socket, a terminal, standard output
-// as "-") is written into as the export comes. A regular file is changed only once the
+// but a regular file (a device, a FIFO, a pipe, a socket, a terminal), and standard
+// output as "-" whatever it is, is written into as the export comes. A regular file is changed only once the
 // export is whole: written beside it and renamed over it, with its owner, group and
 // mode, or, when it has other names (hard links) or its folder takes no new file,
 // written into in place so that every name sees the new content.

@@ -176,6 +176,25 @@ private slots:
         }
     }
 
+    // Standard output on a file is the shell's to place: appended to, it keeps what it held.
+    void standardOutputOnAFileIsWrittenInto()
+    {
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("out.json"));
+        {
+            QFile before(file);
+            QVERIFY(before.open(QIODevice::WriteOnly));
+            before.write("before\n");
+        }
+        const Run exported = runInShell(QStringLiteral("exec \"$0\" --export - \"$1\" >> \"$2\""), {m_folder, file});
+        QCOMPARE(exported.err, QByteArray());
+        QCOMPARE(exported.exitCode, 0);
+        const QByteArray written = contents(QFile::encodeName(file));
+        QVERIFY(written.startsWith("before\n"));
+        QVERIFY(isExport(written.mid(7)));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.json"});
+    }
+
     // A link another user left in a sticky folder such as /tmp is not followed, whether
     // the kernel protects such links or not: root's export does not replace its target.
     void aLinkInAStickyFolderIsFollowedOnlyFromItsOwner_data()
