@@ -3,7 +3,10 @@
 # (bench/exchange_bench) and of the benchmark tree's own export, in seconds and peak
 # memory, beside the scan of that tree; and the export of the benchmark tree beside the
 # scan alone, single-threaded and at the window's thread count, warm and (as root) cold.
-# Medians of ROUNDS interleaved runs.
+# Medians of ROUNDS interleaved runs. Then, once each, the peak memory of importing
+# exports made to cost the reader memory, read from standard input as they are made:
+# levels below an excluded and a dot-named folder, a 1 GB value the reader ignores, a
+# 1 GB name, 100,000,000 files in one folder and 1,000,000 sibling folders.
 # Usage: bash bench/compare_exchange.sh [TREE_FOLDER] [ROUNDS]  (defaults /tmp/zk-bench-tree, 3)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -41,6 +44,9 @@ record_line() {
 }
 scan() { record_line "$1" "$("$bench/scan_bench" --threads "$2" "$tree" | tail -n 1)"; } # case threads
 import() { record_line "$1" "$("$bench/exchange_bench" import "$2")"; }                 # case file
+hostile() { # case kind count
+    record_line "$1" "$("$bench/exchange_bench" hostile "$2" "$3" - | "$bench/exchange_bench" import - 2>/dev/null)"
+}
 export_tree() { # case; the whole program, timed by time(1)
     record "$1" $( { /usr/bin/time -f "%e %M" "$program" --export - "$tree" >/dev/null; } 2>&1 | tail -n 1)
 }
@@ -58,6 +64,14 @@ for round in $(seq "$rounds"); do
         drop_caches; export_tree "cold-export-window-threads"
     fi
 done
+
+echo "hostile exports" >&2
+hostile "hostile-3,000,000-excluded-levels" excluded-levels 3000000
+hostile "hostile-3,000,000-dot-levels" dot-levels 3000000
+hostile "hostile-1-GB-ignored-value" ignored-string 1000000000
+hostile "hostile-1-GB-name" long-name 1000000000
+hostile "hostile-100,000,000-files" files-in-a-folder 100000000
+hostile "hostile-1,000,000-sibling-folders" sibling-folders 1000000
 
 median() { tr ' ' '\n' | grep . | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 echo

@@ -2,8 +2,18 @@
 //   bench/exchange_bench generate ENTRIES FILE   writes an export of ENTRIES entries, one
 //                                                folder in ten, with the fields ncdu -o
 //                                                writes (asize, dsize, ino)
-//   bench/exchange_bench import FILE             imports FILE as --import does and prints
-//                                                "folders=N bytes=N seconds=S peak_rss_kib=N"
+//   bench/exchange_bench hostile KIND COUNT FILE writes an export made to cost the reader
+//                                                memory ("-": standard output):
+//                                                excluded-levels, dot-levels (COUNT levels
+//                                                inside an excluded or a dot-named folder),
+//                                                ignored-string (a value of COUNT bytes
+//                                                the reader has no use for), long-name (a
+//                                                name of COUNT bytes), files-in-a-folder,
+//                                                sibling-folders (COUNT of them in one folder)
+//   bench/exchange_bench import FILE             imports FILE ("-": standard input) as
+//                                                --import does and prints "folders=N
+//                                                bytes=N seconds=S peak_rss_kib=N", or
+//                                                "refused seconds=S peak_rss_kib=N" and why
 // The generated tree is the same on every run: folders ten to a folder, as many levels
 // deep as the entries need, nine files in each, sizes from a fixed pseudo-random
 // sequence. What the levels do not fill, the last folders go without.
@@ -12,6 +22,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -85,10 +96,101 @@ private:
     std::uint64_t m_state = 42;
 };
 
+// What makes each hostile export costly sits between its root and the root's end.
+class HostileGenerator
+{
+public:
+    HostileGenerator(QFile &out, const QByteArray &kind, qint64 count) : m_out(out), m_kind(kind), m_count(count) {}
+
+    bool write()
+    {
+        const bool ignored = m_kind == "ignored-string";
+        m_text = "[1,2,{\"progname\":\"exchange_bench\",\"progver\":\"1\"";
+        if (ignored) {
+            m_text += ",\"padding\":\"";
+            repeat("x", m_count);
+            m_text += "\"";
+        }
+        m_text += "},\n[{\"name\":\"/srv/hostile\"}";
+        if (m_kind == "excluded-levels" || m_kind == "dot-levels") {
+            m_text += m_kind == "dot-levels" ? ",[{\"name\":\".git\"}" : ",[{\"name\":\"mnt\",\"excluded\":\"otherfs\"}";
+            repeat(",[{\"name\":\"d\"}", m_count);
+            repeat("]", m_count + 1);
+        } else if (m_kind == "long-name") {
+            m_text += ",{\"name\":\"";
+            repeat("n", m_count);
+            m_text += "\"}";
+        } else if (m_kind == "files-in-a-folder" || m_kind == "sibling-folders") {
+            const bool folders = m_kind == "sibling-folders";
+            for (qint64 entry = 0; entry < m_count; ++entry) {
+                m_text += folders ? ",\n[{\"name\":\"d" : ",\n{\"name\":\"f";
+                m_text += QByteArray::number(entry);
+                m_text += folders ? "\"},{\"name\":\"x\",\"asize\":1}]" : "\",\"asize\":1}";
+                flushIfFull();
+            }
+        } else if (!ignored) {
+            return false;
+        }
+        m_text += "]]\n";
+        flush();
+        return m_out.error() == QFile::NoError;
+    }
+
+private:
+    void repeat(const QByteArray &piece, qint64 times)
+    {
+        // A megabyte of pieces at a time, so that the writing keeps ahead of the reading.
+        const qint64 perChunk = std::max<qint64>(1, (1 << 20) / piece.size());
+        const QByteArray chunk = piece.repeated(perChunk);
+        for (qint64 done = 0; done < times;) {
+            if (times - done >= perChunk) {
+                m_text += chunk;
+                done += perChunk;
+            } else {
+                m_text += piece;
+                ++done;
+            }
+            flushIfFull();
+        }
+    }
+
+    void flushIfFull()
+    {
+        if (m_text.size() > (1 << 20))
+            flush();
+    }
+
+    void flush()
+    {
+        m_out.write(m_text);
+        m_text.clear();
+    }
+
+    QFile &m_out;
+    QByteArray m_kind;
+    qint64 m_count;
+    QByteArray m_text;
+};
+
 int usage(const char *program)
 {
-    std::fprintf(stderr, "usage: %s generate ENTRIES FILE | import FILE\n", program);
+    std::fprintf(stderr, "usage: %s generate ENTRIES FILE | hostile KIND COUNT FILE | import FILE\n", program);
     return 2;
+}
+
+bool openOutput(QFile &out, const char *name)
+{
+    const bool opened = QByteArrayView(name) == "-" ? out.open(stdout, QIODevice::WriteOnly) : (out.setFileName(QFile::decodeName(name)), out.open(QIODevice::WriteOnly));
+    if (!opened)
+        std::fprintf(stderr, "cannot write %s: %s\n", name, qPrintable(out.errorString()));
+    return opened;
+}
+
+long peakKibibytes()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
 }
 
 } // namespace
@@ -96,12 +198,16 @@ int usage(const char *program)
 int main(int argc, char *argv[])
 {
     const QByteArray mode = argc > 1 ? argv[1] : "";
-    if (mode == "generate" && argc == 4) {
-        QFile out(QFile::decodeName(argv[3]));
-        if (!out.open(QIODevice::WriteOnly)) {
-            std::fprintf(stderr, "cannot write %s: %s\n", argv[3], qPrintable(out.errorString()));
+    if (mode == "hostile" && argc == 5) {
+        QFile out;
+        if (!openOutput(out, argv[4]))
             return 1;
-        }
+        return HostileGenerator(out, argv[2], QByteArray(argv[3]).toLongLong()).write() ? 0 : usage(argv[0]);
+    }
+    if (mode == "generate" && argc == 4) {
+        QFile out;
+        if (!openOutput(out, argv[3]))
+            return 1;
         const qint64 entries = QByteArray(argv[2]).toLongLong();
         if (entries < 1)
             return usage(argv[0]);
@@ -120,13 +226,13 @@ int main(int argc, char *argv[])
     job.run();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!job.completed()) {
-        std::fprintf(stderr, "%s: %s\n", argv[2], job.error() ? job.error()->what() : "not read");
-        return 1;
+        // A refusal is an outcome too: what it cost is the figure.
+        std::printf("refused seconds=%.3f peak_rss_kib=%ld\n", seconds, peakKibibytes());
+        std::fprintf(stderr, "%s\n", qPrintable(job.commandLineMessage(QFile::decodeName(argv[2]))));
+        return 0;
     }
     const ImportedRoot root = job.takeRoot();
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
     std::printf("folders=%lld bytes=%.0f seconds=%.3f peak_rss_kib=%ld\n", static_cast<long long>(root.records.count()),
-                root.total, seconds, usage.ru_maxrss);
+                root.total, seconds, peakKibibytes());
     return 0;
 }

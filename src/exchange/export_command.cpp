@@ -1,12 +1,10 @@
 #include "exchange/export_command.h"
 
+#include "exchange/export_target.h"
 #include "exchange/folder_export.h"
 #include "platform/posix_folder_enumerator.h"
 #include "populater/folder_scan_job.h"
 #include "populater/scan_control.h"
-
-#include <QFile>
-#include <QSaveFile>
 
 #include <atomic>
 #include <chrono>
@@ -14,7 +12,9 @@
 #include <cstdio>
 #include <exception>
 #include <future>
+#include <new>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -28,17 +28,36 @@ void stopOnInterrupt(int)
         control->requestCancel();
 }
 
+// A standard channel the program was started without is taken by /dev/null, so that no
+// file the export opens gets its number and receives what is meant for it.
+void occupyClosedStandardChannels()
+{
+    for (int channel = STDIN_FILENO; channel <= STDERR_FILENO; ++channel) {
+        if (::fcntl(channel, F_GETFD) != -1)
+            continue;
+        const int null = ::open("/dev/null", O_RDWR);
+        if (null >= 0 && null != channel) {
+            ::dup2(null, channel);
+            ::close(null);
+        }
+    }
+}
+
+void say(const QByteArray &message)
+{
+    std::fprintf(stderr, "zorvik-kavrona: %s\n", message.constData());
+}
+
 } // namespace
 
 int runExportCommand(const QByteArray &file, const QByteArray &rootPath)
 {
-    const bool toOutput = file == "-";
-    QFile output;
-    QSaveFile saved(QFile::decodeName(file));
-    QIODevice &out = toOutput ? static_cast<QIODevice &>(output) : saved;
-    const bool opened = toOutput ? output.open(stdout, QIODevice::WriteOnly) : saved.open(QIODevice::WriteOnly);
-    if (!opened) {
-        std::fprintf(stderr, "zorvik-kavrona: cannot write %s: %s\n", file.constData(), qPrintable(out.errorString()));
+    const QByteArray output = file == "-" ? QByteArray("standard output") : file;
+    ExportTarget target;
+    const bool outputOpen = file != "-" || ::fcntl(STDOUT_FILENO, F_GETFD) != -1;
+    occupyClosedStandardChannels();
+    if (!outputOpen || !target.open(file)) {
+        say("cannot write " + output + ": " + (outputOpen ? target.errorString().toLocal8Bit() : "it is closed"));
         return 1;
     }
 
@@ -49,7 +68,7 @@ int runExportCommand(const QByteArray &file, const QByteArray &rootPath)
     PosixFolderEnumerator fileSystem;
     QString error;
     std::future<bool> export_ = std::async(std::launch::async, [&] {
-        return exportFolder(fileSystem, rootPath, out, control, error, {FolderScanJob::defaultThreads()});
+        return exportFolder(fileSystem, rootPath, target.device(), control, error, {FolderScanJob::defaultThreads()});
     });
     // Progress on one line of the terminal, a few times a second.
     const bool showProgress = ::isatty(STDERR_FILENO);
@@ -63,19 +82,24 @@ int runExportCommand(const QByteArray &file, const QByteArray &rootPath)
     if (showProgress)
         std::fputc('\n', stderr);
     bool written = false;
+    QByteArray failure;
     try {
         written = export_.get();
-    } catch (const std::exception &failure) {
-        // Out of memory, most likely: the export is lost, not the machine's other work.
-        error = QString::fromLocal8Bit(failure.what());
+    } catch (const std::bad_alloc &) {
+        failure = "export of " + rootPath + " failed: not enough memory";
+    } catch (const std::exception &exception) {
+        failure = "export of " + rootPath + " failed: " + exception.what();
     }
     interruptible = nullptr;
-    // A failed or stopped export leaves no file: the one in the making is dropped.
-    if (!written || (!toOutput && !saved.commit())) {
-        if (!toOutput)
-            saved.cancelWriting();
-        std::fprintf(stderr, "zorvik-kavrona: export of %s failed: %s\n", rootPath.constData(),
-                     qPrintable(error.isEmpty() ? saved.errorString() : error));
+    if (written && !target.commit())
+        failure = "cannot write " + output + ": " + target.errorString().toLocal8Bit();
+    else if (!written && failure.isEmpty())
+        failure = control.cancelRequested() ? "export of " + rootPath + " interrupted"
+                                            : "cannot write " + output + ": " + error.toLocal8Bit();
+    if (!failure.isEmpty()) {
+        // A failed or stopped export leaves a file as it was; one in the making is dropped.
+        target.discard();
+        say(failure);
         return 1;
     }
     return 0;

@@ -73,7 +73,7 @@ public:
             thread.join();
         if (m_failure)
             std::rethrow_exception(m_failure);
-        if (!whole)
+        if (!whole && !writer.failed())
             error = QStringLiteral("中止しました");
         return whole;
     }
@@ -89,6 +89,7 @@ private:
             size_t next = 0;
         };
         std::vector<Open> open;
+        // A failed write ends the walk: what it would list could go nowhere.
         const auto enter = [&](Folder &folder, const QByteArray &name) {
             if (!obtain(folder, *walk))
                 return false;
@@ -97,7 +98,7 @@ private:
                 writer.file(fileName, size);
             release(folder);
             open.push_back({&folder});
-            return true;
+            return !writer.failed();
         };
 
         if (!enter(root, m_rootPath.size() > 1 ? m_rootPath.chopped(1) : m_rootPath))
@@ -112,6 +113,8 @@ private:
             }
             writer.endFolder();
             open.pop_back();
+            if (writer.failed())
+                return false;
         }
         return true;
     }
@@ -250,7 +253,12 @@ bool exportFolder(FolderEnumerator &fileSystem, const QByteArray &rootPath, QIOD
 {
     NcduWriter writer(out, ZK_VERSION, QDateTime::currentSecsSinceEpoch());
     ExportRun run(fileSystem, rootPath, control, walk);
-    if (!run.write(writer, error))
+    const bool walked = run.write(writer, error);
+    if (writer.failed()) {
+        error = out.errorString();
+        return false;
+    }
+    if (!walked)
         return false;
     if (!writer.finish()) {
         error = out.errorString();

@@ -19,6 +19,7 @@ struct ExportWalk {
 // folder's files before its sub-folders as the format lists them; the same bytes
 // whatever the threads. The writing thread follows the listing threads, which list
 // ahead of it in the order it writes. A folder that cannot be listed is written with a
-// read error. False, with the reason, when writing failed or a stop was asked for.
+// read error. False, with the reason, when writing failed or a stop was asked for; the
+// walk ends at the first failed write.
 bool exportFolder(FolderEnumerator &fileSystem, const QByteArray &rootPath, QIODevice &out, ScanControl &control,
                   QString &error, ExportWalk walk = {});

@@ -22,59 +22,60 @@ class ImportedTreeBuilder final : public NcduReceiver
 public:
     ImportedTreeBuilder(ScanControl *control, qint64 pathBudget) : m_control(control), m_pathBudget(pathBudget) {}
 
-    void beginFolder(const Item &folder, qint64 offset) override
+    bool beginFolder(const Item &folder, qint64 offset) override
     {
-        if (m_skippedDepth > 0 || m_insideExcluded) {
-            ++m_skippedDepth;
-            return;
-        }
+        checkpoint();
         if (m_open.empty()) {
             m_tree.m_rootPath = folder.name.endsWith(folderSeparator) ? folder.name : folder.name + folderSeparator;
             m_path = m_tree.m_rootPath;
             chargePath(offset);
             m_tree.m_folders.push_back({});
             m_tree.m_folders.back().excluded = folder.excluded;
+            if (folder.excluded)
+                return excludedFolderEnds(m_path.size());
             m_open.push_back(ImportedTree::root);
-        } else {
-            if (isHidden(folder.name)) {
-                m_skippedDepth = 1;
-                return;
-            }
-            m_path += folder.name;
-            m_path += folderSeparator;
-            chargePath(offset);
-            m_open.push_back(addFolder(folder, offset));
+            return true;
         }
+        // A hidden folder is left out with all below it.
+        if (isHidden(folder.name))
+            return false;
+        m_path += folder.name;
+        m_path += folderSeparator;
+        chargePath(offset);
+        const ImportedTree::Index added = addFolder(folder, offset);
         // What an excluded folder holds was never read: nothing below it counts.
-        m_insideExcluded = folder.excluded;
-        if (m_control && m_control->cancelRequested())
-            throw Cancelled{};
+        if (folder.excluded)
+            return excludedFolderEnds(folder.name.size() + 1);
+        m_open.push_back(added);
+        return true;
     }
 
     void file(const Item &file, qint64 offset) override
     {
-        if (m_skippedDepth > 0 || m_insideExcluded || isHidden(file.name) || file.excluded)
+        if (isHidden(file.name) || file.excluded)
             return;
         ImportedTree::Folder &folder = m_tree.m_folders[m_open.back()];
         if (file.asize > ~quint64(0) - folder.fileBytes)
-            throw FormatError(offset, QStringLiteral("2^64 バイト未満のフォルダの合計"), QStringLiteral("それを超える合計"));
+            throw FormatError(offset, {QStringLiteral("2^64 バイト未満のフォルダの合計"), QStringLiteral("a folder's total below 2^64 bytes")},
+                              {QStringLiteral("それを超える合計"), QStringLiteral("a larger total")});
         folder.fileBytes += file.asize;
         ++folder.files;
     }
 
     void endFolder() override
     {
-        if (m_skippedDepth > 0) {
-            --m_skippedDepth;
-            return;
-        }
-        m_insideExcluded = false;
         const ImportedTree::Index done = m_open.back();
         const ImportedTree::Folder &folder = m_tree.m_folders[done];
         if (m_control)
             m_control->folderListed(m_path, folder.files, folder.fileBytes);
         m_open.pop_back();
         m_path.chop(done == ImportedTree::root ? m_path.size() : qsizetype(folder.nameLength) + 1);
+    }
+
+    void checkpoint() override
+    {
+        if (m_control && m_control->cancelRequested())
+            throw Cancelled{};
     }
 
     ImportedTree take()
@@ -89,7 +90,8 @@ private:
     ImportedTree::Index addFolder(const Item &item, qint64 offset)
     {
         if (m_tree.m_folders.size() >= ImportedTree::none)
-            throw FormatError(offset, QStringLiteral("40 億未満のフォルダ"), QStringLiteral("それを超えるフォルダ"));
+            throw FormatError(offset, {QStringLiteral("40 億未満のフォルダ"), QStringLiteral("fewer than 4 billion folders")},
+                              {QStringLiteral("それを超えるフォルダ"), QStringLiteral("more")});
         const auto index = ImportedTree::Index(m_tree.m_folders.size());
         ImportedTree::Folder folder;
         folder.nameOffset = quint64(m_tree.m_names.size());
@@ -106,13 +108,24 @@ private:
         return index;
     }
 
+    // An excluded folder is listed, empty, at once: the reader tells nothing more of it.
+    bool excludedFolderEnds(qsizetype pathPartLength)
+    {
+        if (m_control)
+            m_control->folderListed(m_path, 0, 0);
+        m_path.chop(pathPartLength);
+        return false;
+    }
+
     // Every folder's path becomes a key of its own: their lengths add up.
     void chargePath(qint64 offset)
     {
         m_pathBytes += m_path.size();
         if (m_pathBytes > m_pathBudget)
-            throw FormatError(offset, QStringLiteral("合わせて %1 バイト以下のフォルダのパス").arg(m_pathBudget),
-                              QStringLiteral("それを超える深さと数のフォルダ"));
+            throw FormatError(offset,
+                              {QStringLiteral("合わせて %1 バイト以下のフォルダのパス").arg(m_pathBudget),
+                               QStringLiteral("folder paths of %1 bytes in all at most").arg(m_pathBudget)},
+                              {QStringLiteral("それを超える深さと数のフォルダ"), QStringLiteral("folders deeper and more numerous than that")});
     }
 
     ScanControl *m_control;
@@ -121,9 +134,6 @@ private:
     ImportedTree m_tree;
     std::vector<ImportedTree::Index> m_open;
     QByteArray m_path;
-    // Levels of folders left out, below a hidden folder or inside an excluded one.
-    int m_skippedDepth = 0;
-    bool m_insideExcluded = false;
 };
 
 ImportedTree::Outcome ImportedTree::read(QIODevice &in, ScanControl *control, qint64 pathBudget)

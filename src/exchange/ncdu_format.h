@@ -18,6 +18,13 @@ namespace NcduFormat {
 inline constexpr int majorVersion = 1;
 inline constexpr int newestMinorVersion = 2;
 
+// The longest entry name read. Linux allows 255 bytes, but exports come from other
+// systems too: 255 UTF-16 units of NTFS or HFS+ take up to 765 bytes of UTF-8, and
+// ReiserFS allows 4032.
+inline constexpr qsizetype longestName = 4096;
+// The longest path of the root folder read.
+inline constexpr qsizetype longestRootPath = 65536;
+
 // One entry as the export describes it; fields the file leaves out keep these values.
 struct Item {
     QByteArray name;
@@ -32,16 +39,32 @@ struct Item {
     bool notRegular = false; // notreg: neither a folder nor a regular file
 };
 
+// A phrase in both of the program's languages: the window speaks Japanese, the command
+// line English.
+struct Wording {
+    QString japanese;
+    QString english;
+};
+
 // Why a file is not a readable export: where, what the format wants there, and what
 // stands there instead.
 struct FormatError final : std::exception {
-    FormatError(qint64 offset, QString expected, QString found);
+    FormatError(qint64 offset, Wording expected, Wording found);
     const char *what() const noexcept override { return m_what.constData(); }
-    QString message() const;
 
+    // For the window, naming the file when a source is given.
+    QString message(const QString &source = QString()) const;
+    // For the command line.
+    QString commandLineMessage(const QString &source) const;
+
+    // Bytes before the fault, counted from the start of the export as read (after
+    // gzip's decompression, when decompressed).
     qint64 offset;
-    QString expected;
+    QString expected; // in the window's language
     QString found;
+    QString expectedInEnglish;
+    QString foundInEnglish;
+    bool decompressed = false;
 
 private:
     QByteArray m_what;

@@ -1,36 +1,56 @@
 #include "exchange/ncdu_reader.h"
 
-#include <QHash>
 #include <QIODevice>
 #include <QSet>
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
 using NcduFormat::FormatError;
 using NcduFormat::Item;
+using NcduFormat::Wording;
 
 namespace {
 
-QString quoted(char character)
+Wording phrase(const char16_t *japanese, const char16_t *english)
 {
-    return QStringLiteral("「%1」").arg(QLatin1Char(character));
+    return {QString::fromUtf16(japanese), QString::fromUtf16(english)};
 }
 
-QString describe(int byte)
+Wording quoted(char character)
+{
+    return {QStringLiteral("「%1」").arg(QLatin1Char(character)), QStringLiteral("\"%1\"").arg(QLatin1Char(character))};
+}
+
+Wording describe(int byte)
 {
     if (byte < 0)
-        return QStringLiteral("ファイルの終わり");
+        return phrase(u"ファイルの終わり", u"the end of the file");
     if (byte > 0x20 && byte < 0x7f)
         return quoted(char(byte));
-    return QStringLiteral("バイト 0x%1").arg(byte, 2, 16, QLatin1Char('0'));
+    const QString hex = QStringLiteral("0x%1").arg(byte, 2, 16, QLatin1Char('0'));
+    return {QStringLiteral("バイト ") + hex, QStringLiteral("byte ") + hex};
 }
+
+Wording operator+(const Wording &a, const Wording &b)
+{
+    return {a.japanese + b.japanese, a.english + b.english};
+}
+
+// The deepest nesting of a value the reader passes over; it takes a byte a level.
+constexpr int deepestSkippedValue = 1024;
 
 // The file a buffer at a time, with the offset of every byte.
 class Input
 {
 public:
-    explicit Input(QIODevice &device) : m_device(device), m_buffer(1 << 16, Qt::Uninitialized) {}
+    Input(QIODevice &device, NcduReceiver &receiver)
+        : m_device(device)
+        , m_receiver(receiver)
+        , m_buffer(1 << 16, Qt::Uninitialized)
+    {
+    }
 
     int peek()
     {
@@ -59,13 +79,15 @@ public:
         }
     }
 
-    // Appends the bytes up to the next one that needs a look of its own (a quote, a
-    // backslash or a control character) and leaves that one unread.
-    void takePlainRun(QByteArray &out)
+    // Passes over the bytes up to the next one that needs a look of its own (a quote, a
+    // backslash or a control character), appending them to out while it is shorter
+    // than limit, and leaves that one unread. Returns how many bytes it passed over.
+    qint64 takePlainRun(QByteArray &out, qsizetype limit)
     {
+        qint64 taken = 0;
         for (;;) {
             if (m_position == m_end && !refill())
-                return;
+                return taken;
             qsizetype run = m_position;
             while (run < m_end) {
                 const auto byte = static_cast<unsigned char>(m_buffer[run]);
@@ -73,28 +95,35 @@ public:
                     break;
                 ++run;
             }
-            out.append(m_buffer.constData() + m_position, run - m_position);
+            const qsizetype kept = std::min(run - m_position, std::max<qsizetype>(limit - out.size(), 0));
+            out.append(m_buffer.constData() + m_position, kept);
+            taken += run - m_position;
             const bool stopped = run < m_end;
             m_position = run;
             if (stopped)
-                return;
+                return taken;
         }
     }
 
 private:
     bool refill()
     {
+        m_receiver.checkpoint();
         m_base += m_end;
         m_position = 0;
         m_end = 0;
         const qint64 read = m_device.read(m_buffer.data(), m_buffer.size());
-        if (read < 0)
-            throw FormatError(m_base, QStringLiteral("読めるデータ"), QStringLiteral("読み込みエラー（%1）").arg(m_device.errorString()));
+        if (read < 0) {
+            const QString reason = m_device.errorString();
+            throw FormatError(m_base, phrase(u"読めるデータ", u"data to read"),
+                              {QStringLiteral("読み込みエラー（%1）").arg(reason), QStringLiteral("a read error (%1)").arg(reason)});
+        }
         m_end = read;
         return read > 0;
     }
 
     QIODevice &m_device;
+    NcduReceiver &m_receiver;
     QByteArray m_buffer;
     qsizetype m_position = 0;
     qsizetype m_end = 0;
@@ -104,31 +133,33 @@ private:
 class Reader
 {
 public:
-    Reader(QIODevice &device, NcduReceiver &receiver) : m_in(device), m_receiver(receiver) {}
+    Reader(QIODevice &device, NcduReceiver &receiver) : m_in(device, receiver), m_receiver(receiver) {}
 
     void read()
     {
         expect('[');
         const qint64 majorAt = nextOffset();
-        const quint64 major = readWholeNumber(QStringLiteral("バージョン番号"));
+        const quint64 major = readWholeNumber(phrase(u"バージョン番号", u"a version number"));
         if (major != NcduFormat::majorVersion)
-            throw FormatError(majorAt, QStringLiteral("メジャーバージョン 1"), QStringLiteral("バージョン %1").arg(major));
+            throw FormatError(majorAt, phrase(u"メジャーバージョン 1", u"major version 1"),
+                              {QStringLiteral("バージョン %1").arg(major), QStringLiteral("version %1").arg(major)});
         expect(',');
         const qint64 minorAt = nextOffset();
         // Minor versions only add fields, which a reader passes over.
-        if (readWholeNumber(QStringLiteral("バージョン番号")) > 10000)
-            throw FormatError(minorAt, QStringLiteral("10000 以下のマイナーバージョン"), QStringLiteral("それより大きな数"));
+        if (readWholeNumber(phrase(u"バージョン番号", u"a version number")) > 10000)
+            throw FormatError(minorAt, phrase(u"10000 以下のマイナーバージョン", u"a minor version of 10000 at most"),
+                              phrase(u"それより大きな数", u"a larger number"));
         expect(',');
         m_in.skipSpace();
         if (m_in.peek() != '{')
-            throw FormatError(m_in.offset(), QStringLiteral("メタデータのオブジェクト（「{」）"), describe(m_in.peek()));
+            throw FormatError(m_in.offset(), phrase(u"メタデータのオブジェクト（「{」）", u"the metadata object (\"{\")"), describe(m_in.peek()));
         skipValue();
         expect(',');
         readTree();
         expect(']');
         m_in.skipSpace();
         if (m_in.peek() >= 0)
-            throw FormatError(m_in.offset(), QStringLiteral("ファイルの終わり"), describe(m_in.peek()));
+            throw FormatError(m_in.offset(), phrase(u"ファイルの終わり", u"the end of the file"), describe(m_in.peek()));
     }
 
 private:
@@ -138,65 +169,88 @@ private:
     {
         expect('[');
         const qint64 rootAt = nextOffset();
-        readItem();
+        readItem(NcduFormat::longestRootPath);
         if (m_item.name.isEmpty() || m_item.name.contains('\0'))
-            throw FormatError(rootAt, QStringLiteral("根のフォルダのパス"), QStringLiteral("空か NUL を含む名前"));
-        m_receiver.beginFolder(m_item, rootAt);
-        m_siblingNames.emplace_back();
-        while (!m_siblingNames.empty()) {
+            throw FormatError(rootAt, phrase(u"根のフォルダのパス", u"the root folder's path"),
+                              phrase(u"空か NUL を含む名前", u"a name that is empty or holds NUL"));
+        enter(rootAt);
+        while (!m_folderNames.empty() || m_passedOverDepth > 0) {
             m_in.skipSpace();
             const qint64 at = m_in.offset();
             const int separator = m_in.get();
             if (separator == ']') {
-                m_siblingNames.pop_back();
-                m_receiver.endFolder();
+                if (m_passedOverDepth > 0) {
+                    --m_passedOverDepth;
+                } else {
+                    m_folderNames.pop_back();
+                    m_receiver.endFolder();
+                }
                 continue;
             }
             if (separator != ',')
-                throw FormatError(at, QStringLiteral("「,」か「]」"), describe(separator));
+                throw FormatError(at, phrase(u"「,」か「]」", u"\",\" or \"]\""), describe(separator));
             m_in.skipSpace();
             const qint64 entryAt = m_in.offset();
             const int opening = m_in.peek();
             if (opening == '{') {
-                readItem();
+                readItem(NcduFormat::longestName);
                 checkName(entryAt);
-                m_receiver.file(m_item, entryAt);
+                if (m_passedOverDepth == 0)
+                    m_receiver.file(m_item, entryAt);
             } else if (opening == '[') {
                 m_in.get();
                 const qint64 infoAt = nextOffset();
-                readItem();
+                readItem(NcduFormat::longestName);
                 checkName(infoAt);
-                m_receiver.beginFolder(m_item, infoAt);
-                m_siblingNames.emplace_back();
+                if (m_passedOverDepth > 0) {
+                    ++m_passedOverDepth;
+                    continue;
+                }
+                checkFolderName(infoAt);
+                enter(infoAt);
             } else {
-                throw FormatError(entryAt, QStringLiteral("項目（「{」か「[」）"), describe(opening));
+                throw FormatError(entryAt, phrase(u"項目（「{」か「[」）", u"an entry (\"{\" or \"[\")"), describe(opening));
             }
         }
     }
 
-    // A name of an entry is one file name: not empty, no "/" and no NUL, and no other
-    // entry of the same folder has it.
+    void enter(qint64 infoAt)
+    {
+        if (m_receiver.beginFolder(m_item, infoAt))
+            m_folderNames.emplace_back();
+        else
+            m_passedOverDepth = 1;
+    }
+
+    // A name of an entry is one file name: not empty, no "/" and no NUL.
     void checkName(qint64 at)
     {
         const QByteArray &name = m_item.name;
         if (name.isEmpty())
-            throw FormatError(at, QStringLiteral("空でない名前"), QStringLiteral("空の名前"));
+            throw FormatError(at, phrase(u"空でない名前", u"a name that is not empty"), phrase(u"空の名前", u"an empty name"));
         if (name.contains('/') || name.contains('\0'))
-            throw FormatError(at, QStringLiteral("「/」も NUL も含まない名前"), QStringLiteral("それを含む名前"));
-        // Hashes, not names, so that a folder of a million files costs little to check.
-        if (!insertNew(m_siblingNames.back(), qHash(name, size_t(0x5eed))))
-            throw FormatError(at, QStringLiteral("フォルダの中で重ならない名前"), QStringLiteral("同じフォルダに二つ目の「%1」").arg(QString::fromUtf8(name)));
+            throw FormatError(at, phrase(u"「/」も NUL も含まない名前", u"a name without \"/\" and NUL"),
+                              phrase(u"それを含む名前", u"a name holding one"));
     }
 
-    static bool insertNew(QSet<size_t> &names, size_t hash)
+    // No other folder of the same folder has the name, since a folder's path names it.
+    // A file's name is not checked: files are only added up, so a second one counts as
+    // a second name of a hard link does, and checking it would cost memory per file.
+    void checkFolderName(qint64 at)
     {
+        // Hashes, not names, so that a folder of a million folders costs little to check.
+        QSet<size_t> &names = m_folderNames.back();
         const qsizetype before = names.size();
-        names.insert(hash);
-        return names.size() != before;
+        names.insert(qHash(m_item.name, size_t(0x5eed)));
+        if (names.size() == before) {
+            const QString name = QString::fromUtf8(m_item.name);
+            throw FormatError(at, phrase(u"フォルダの中で重ならない名前", u"a name no other folder of the folder has"),
+                              {QStringLiteral("同じフォルダに二つ目の「%1」").arg(name), QStringLiteral("a second \"%1\" in the same folder").arg(name)});
+        }
     }
 
-    // One info object into m_item.
-    void readItem()
+    // One info object into m_item, its name at most nameLimit bytes long.
+    void readItem(qsizetype nameLimit)
     {
         // The name's buffer is kept from one item to the next.
         QByteArray name = std::move(m_item.name);
@@ -211,11 +265,16 @@ private:
         } else {
             for (;;) {
                 m_in.skipSpace();
-                readString(m_key);
+                readKey();
                 expect(':');
                 m_in.skipSpace();
                 if (m_key == "name") {
-                    readString(m_item.name);
+                    const qint64 nameAt = m_in.offset();
+                    const qint64 length = readString(m_item.name, nameLimit);
+                    if (length > nameLimit)
+                        throw FormatError(nameAt,
+                                          {QStringLiteral("%1 バイト以下の名前").arg(nameLimit), QStringLiteral("a name of %1 bytes at most").arg(nameLimit)},
+                                          {QStringLiteral("%1 バイトの名前").arg(length), QStringLiteral("a name of %1 bytes").arg(length)});
                     named = true;
                 } else if (m_key == "asize") {
                     m_item.asize = readSize();
@@ -245,11 +304,21 @@ private:
                 if (next == '}')
                     break;
                 if (next != ',')
-                    throw FormatError(at, QStringLiteral("「,」か「}」"), describe(next));
+                    throw FormatError(at, phrase(u"「,」か「}」", u"\",\" or \"}\""), describe(next));
             }
         }
         if (!named)
-            throw FormatError(objectAt, QStringLiteral("名前（「name」）のある項目"), QStringLiteral("名前のない項目"));
+            throw FormatError(objectAt, phrase(u"名前（「name」）のある項目", u"an entry with a name (\"name\")"),
+                              phrase(u"名前のない項目", u"an entry without one"));
+    }
+
+    // A key into m_key; one longer than any the reader knows comes out empty, which
+    // names no field.
+    void readKey()
+    {
+        constexpr qsizetype longestKey = 16;
+        if (readString(m_key, longestKey) > longestKey)
+            m_key.clear();
     }
 
     void expect(char wanted)
@@ -268,52 +337,61 @@ private:
     }
 
     // A JSON string as raw bytes: escapes are decoded, other bytes kept as they stand,
-    // valid UTF-8 or not.
-    void readString(QByteArray &out)
+    // valid UTF-8 or not. Only the first limit bytes are kept; returns the length of
+    // the whole string.
+    qint64 readString(QByteArray &out, qsizetype limit)
     {
         out.resize(0);
         expect('"');
+        qint64 length = 0;
         for (;;) {
-            m_in.takePlainRun(out);
+            length += m_in.takePlainRun(out, limit);
             const qint64 at = m_in.offset();
             const int byte = m_in.get();
             if (byte == '"')
-                return;
+                return length;
             if (byte < 0)
-                throw FormatError(at, QStringLiteral("文字列の終わり（「\"」）"), describe(byte));
+                throw FormatError(at, phrase(u"文字列の終わり（「\"」）", u"the string's closing quote"), describe(byte));
             if (byte != '\\')
-                throw FormatError(at, QStringLiteral("文字列の文字"), QStringLiteral("制御文字 ") + describe(byte));
-            readEscape(out, at);
+                throw FormatError(at, phrase(u"文字列の文字", u"a character of a string"), phrase(u"制御文字 ", u"the control character ") + describe(byte));
+            const QByteArray decoded = readEscape(at);
+            length += decoded.size();
+            out.append(decoded.first(std::min(decoded.size(), std::max<qsizetype>(limit - out.size(), 0))));
         }
     }
 
-    void readEscape(QByteArray &out, qint64 at)
+    QByteArray readEscape(qint64 at)
     {
         const int kind = m_in.get();
         switch (kind) {
-        case '"': out.append('"'); return;
-        case '\\': out.append('\\'); return;
-        case '/': out.append('/'); return;
-        case 'b': out.append('\b'); return;
-        case 'f': out.append('\f'); return;
-        case 'n': out.append('\n'); return;
-        case 'r': out.append('\r'); return;
-        case 't': out.append('\t'); return;
+        case '"': return QByteArrayLiteral("\"");
+        case '\\': return QByteArrayLiteral("\\");
+        case '/': return QByteArrayLiteral("/");
+        case 'b': return QByteArrayLiteral("\b");
+        case 'f': return QByteArrayLiteral("\f");
+        case 'n': return QByteArrayLiteral("\n");
+        case 'r': return QByteArrayLiteral("\r");
+        case 't': return QByteArrayLiteral("\t");
         case 'u': break;
-        default: throw FormatError(at, QStringLiteral("エスケープ"), QStringLiteral("「\\」の後に") + describe(kind));
+        default: throw FormatError(at, phrase(u"エスケープ", u"an escape"), phrase(u"「\\」の後に", u"after \"\\\" ") + describe(kind));
         }
         char32_t code = readHex4(at);
         if (code >= 0xd800 && code < 0xdc00) {
             if (m_in.get() != '\\' || m_in.get() != 'u')
-                throw FormatError(at, QStringLiteral("サロゲートの組"), QStringLiteral("組になっていない \\u エスケープ"));
+                throw unpairedSurrogate(at);
             const char32_t low = readHex4(at);
             if (low < 0xdc00 || low >= 0xe000)
-                throw FormatError(at, QStringLiteral("サロゲートの組"), QStringLiteral("組になっていない \\u エスケープ"));
+                throw unpairedSurrogate(at);
             code = 0x10000 + ((code - 0xd800) << 10) + (low - 0xdc00);
         } else if (code >= 0xdc00 && code < 0xe000) {
-            throw FormatError(at, QStringLiteral("サロゲートの組"), QStringLiteral("組になっていない \\u エスケープ"));
+            throw unpairedSurrogate(at);
         }
-        out.append(QString::fromUcs4(&code, 1).toUtf8());
+        return QString::fromUcs4(&code, 1).toUtf8();
+    }
+
+    static FormatError unpairedSurrogate(qint64 at)
+    {
+        return FormatError(at, phrase(u"サロゲートの組", u"a surrogate pair"), phrase(u"組になっていない \\u エスケープ", u"a \\u escape without its pair"));
     }
 
     char32_t readHex4(qint64 at)
@@ -329,21 +407,21 @@ private:
             else if (digit >= 'A' && digit <= 'F')
                 value = digit - 'A' + 10;
             else
-                throw FormatError(at, QStringLiteral("4 桁の 16 進数"), describe(digit));
+                throw FormatError(at, phrase(u"4 桁の 16 進数", u"four hexadecimal digits"), describe(digit));
             code = code * 16 + char32_t(value);
         }
         return code;
     }
 
     // Sizes and counts: whole numbers from 0 to 2^63 - 1.
-    quint64 readSize() { return readWholeNumber(QStringLiteral("0 以上の整数")); }
+    quint64 readSize() { return readWholeNumber(phrase(u"0 以上の整数", u"a whole number of 0 or more")); }
 
-    quint64 readWholeNumber(const QString &what)
+    quint64 readWholeNumber(const Wording &what)
     {
         m_in.skipSpace();
         const qint64 at = m_in.offset();
         if (m_in.peek() == '-')
-            throw FormatError(at, what, QStringLiteral("負の数"));
+            throw FormatError(at, what, phrase(u"負の数", u"a negative number"));
         constexpr quint64 limit = quint64(std::numeric_limits<qint64>::max());
         quint64 value = 0;
         int digits = 0;
@@ -351,7 +429,7 @@ private:
             m_in.get();
             const quint64 digit = quint64(byte - '0');
             if (value > (limit - digit) / 10)
-                throw FormatError(at, what + QStringLiteral("（2^63 未満）"), QStringLiteral("それより大きな数"));
+                throw FormatError(at, what + phrase(u"（2^63 未満）", u" below 2^63"), phrase(u"それより大きな数", u"a larger number"));
             value = value * 10 + digit;
             ++digits;
         }
@@ -359,7 +437,7 @@ private:
             throw FormatError(at, what, describe(m_in.peek()));
         const int after = m_in.peek();
         if (after == '.' || after == 'e' || after == 'E')
-            throw FormatError(at, what, QStringLiteral("小数"));
+            throw FormatError(at, what, phrase(u"小数", u"a fraction"));
         return value;
     }
 
@@ -367,18 +445,29 @@ private:
     {
         const qint64 at = nextOffset();
         const int first = m_in.peek();
-        const char *word = first == 't' ? "true" : first == 'f' ? "false" : nullptr;
-        if (!word)
-            throw FormatError(at, QStringLiteral("true か false"), describe(first));
-        for (const char *letter = word; *letter; ++letter) {
-            if (m_in.get() != *letter)
-                throw FormatError(at, QStringLiteral("true か false"), QStringLiteral("崩れた語"));
-        }
+        if (first != 't' && first != 'f')
+            throw FormatError(at, phrase(u"true か false", u"true or false"), describe(first));
+        readWord(first == 't' ? "true" : "false", phrase(u"true か false", u"true or false"));
         return first == 't';
     }
 
+    // One of JSON's words; a file that ends inside it is said to end early.
+    void readWord(const char *word, const Wording &what)
+    {
+        const qint64 at = m_in.offset();
+        for (const char *letter = word; *letter; ++letter) {
+            const qint64 letterAt = m_in.offset();
+            const int byte = m_in.get();
+            if (byte < 0)
+                throw FormatError(letterAt, what, describe(byte));
+            if (byte != *letter)
+                throw FormatError(at, what, phrase(u"崩れた語", u"a misspelt word"));
+        }
+    }
+
     // Any JSON value this reader has no use for, nested containers included, kept
-    // track of with a stack of their closing brackets rather than by recursion.
+    // track of with a stack of their closing brackets rather than by recursion; its
+    // strings are passed over, not kept.
     void skipValue()
     {
         std::vector<char> closers;
@@ -394,26 +483,26 @@ private:
                 if (m_in.peek() == closer) {
                     m_in.get();
                 } else {
+                    if (closers.size() >= deepestSkippedValue)
+                        throw FormatError(at, {QStringLiteral("%1 段までの入れ子の値").arg(deepestSkippedValue), QStringLiteral("a value nested %1 levels at most").arg(deepestSkippedValue)},
+                                          phrase(u"それより深い入れ子", u"deeper nesting"));
                     closers.push_back(closer);
                     if (closer == '}') {
-                        readString(m_key);
+                        readString(m_skipped, 0);
                         expect(':');
                     }
                     opened = true;
                 }
             } else if (byte == '"') {
-                readString(m_skipped);
+                readString(m_skipped, 0);
             } else if (byte == '-' || (byte >= '0' && byte <= '9')) {
                 skipNumber();
             } else if (byte == 't' || byte == 'f') {
                 readBool();
             } else if (byte == 'n') {
-                for (const char letter : {'n', 'u', 'l', 'l'}) {
-                    if (m_in.get() != letter)
-                        throw FormatError(at, QStringLiteral("値"), QStringLiteral("崩れた語"));
-                }
+                readWord("null", phrase(u"値", u"a value"));
             } else {
-                throw FormatError(at, QStringLiteral("値"), describe(byte));
+                throw FormatError(at, phrase(u"値", u"a value"), describe(byte));
             }
             if (opened)
                 continue;
@@ -428,10 +517,10 @@ private:
                     continue;
                 }
                 if (separator != ',')
-                    throw FormatError(separatorAt, closers.back() == '}' ? QStringLiteral("「,」か「}」") : QStringLiteral("「,」か「]」"),
+                    throw FormatError(separatorAt, closers.back() == '}' ? phrase(u"「,」か「}」", u"\",\" or \"}\"") : phrase(u"「,」か「]」", u"\",\" or \"]\""),
                                       describe(separator));
                 if (closers.back() == '}') {
-                    readString(m_key);
+                    readString(m_skipped, 0);
                     expect(':');
                 }
                 break;
@@ -442,14 +531,14 @@ private:
     void skipNumber()
     {
         const qint64 at = m_in.offset();
-        int characters = 0;
+        bool any = false;
         for (int byte = m_in.peek(); byte == '-' || byte == '+' || byte == '.' || byte == 'e' || byte == 'E' || (byte >= '0' && byte <= '9');
              byte = m_in.peek()) {
             m_in.get();
-            ++characters;
+            any = true;
         }
-        if (characters == 0)
-            throw FormatError(at, QStringLiteral("数"), describe(m_in.peek()));
+        if (!any)
+            throw FormatError(at, phrase(u"数", u"a number"), describe(m_in.peek()));
     }
 
     Input m_in;
@@ -457,8 +546,10 @@ private:
     Item m_item;
     QByteArray m_key;
     QByteArray m_skipped;
-    // One set per open folder: the hashes of the names its entries have used so far.
-    std::vector<QSet<size_t>> m_siblingNames;
+    // One set per open folder whose entries are wanted: the hashes of its folders' names.
+    std::vector<QSet<size_t>> m_folderNames;
+    // Levels open inside a folder whose entries are not wanted; they cost nothing each.
+    qint64 m_passedOverDepth = 0;
 };
 
 } // namespace

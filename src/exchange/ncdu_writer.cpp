@@ -51,7 +51,7 @@ void NcduWriter::endFolder()
 bool NcduWriter::finish()
 {
     put("]\n");
-    if (m_out.write(m_buffer) != m_buffer.size())
+    if (!m_failed && m_out.write(m_buffer) != m_buffer.size())
         m_failed = true;
     m_buffer.clear();
     return !m_failed && m_depth == 0;
@@ -91,7 +91,7 @@ void NcduWriter::putNumber(quint64 value)
 
 void NcduWriter::flushIfFull()
 {
-    if (m_buffer.size() < flushAt)
+    if (m_buffer.size() < flushAt || m_failed)
         return;
     if (m_out.write(m_buffer) != m_buffer.size())
         m_failed = true;

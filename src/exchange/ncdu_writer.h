@@ -20,6 +20,8 @@ public:
 
     // Closes the document after the root's end; false when anything failed to write.
     bool finish();
+    // A write has failed: what follows would be lost, so the walk may stop.
+    bool failed() const { return m_failed; }
 
 private:
     void put(const char *text) { m_buffer.append(text); }

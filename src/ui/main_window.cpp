@@ -209,13 +209,15 @@ void fMain::openImport(const QString &fileName)
             QMessageBox::warning(this, caption, QStringLiteral("ファイルを開けません: %1（%2）").arg(fileName, job->errorString()));
             return;
         }
+        const QString source = fromInput ? QStringLiteral("標準入力") : fileName;
         if (!ScanProgressDialog::run(this, job)) {
-            // A file that is no export changes nothing; the person is told why.
-            if (job->import().error())
-                QMessageBox::warning(this, caption, job->import().error()->message());
+            // A file that is no export, or more than the memory holds, changes nothing;
+            // the person is told why, and of which file.
+            if (const QString message = job->import().message(source); !message.isEmpty())
+                QMessageBox::warning(this, caption, message);
             return;
         }
-        openImported(job->import().takeRoot(), fromInput ? QStringLiteral("標準入力") : QFileInfo(fileName).fileName());
+        openImported(job->import().takeRoot(), fromInput ? source : QFileInfo(fileName).fileName());
     });
 }
 

@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <unistd.h>
+
 namespace {
 
 constexpr char noDisplay[] = "zorvik-kavrona: no display to show the window on; use --snapshot FILE.png FOLDER "
@@ -42,36 +44,51 @@ void exitWhenTheWindowCannotShow(QtMsgType type, const QMessageLogContext &conte
         qtMessageHandler(type, context, message);
 }
 
+// An export named on the command line is read before any window: a file that is no
+// export is a wrong command line, told even when there is no display to show it on.
+std::optional<int> readImport(const CommandLine &commandLine, std::optional<ImportedRoot> &imported)
+{
+    QFile file;
+    const QByteArray &name = *commandLine.importFile;
+    if (!openExport(file, name)) {
+        std::fprintf(stderr, "zorvik-kavrona: cannot open %s: %s\n", name.constData(), qPrintable(file.errorString()));
+        return 2;
+    }
+    if (name == "-" && ::isatty(STDIN_FILENO))
+        std::fputs("zorvik-kavrona: reading an export from standard input (Ctrl-D ends it)\n", stderr);
+    if (!displayNamed(commandLine)) {
+        if (const std::optional<NcduFormat::FormatError> error = checkExportBeginning(file)) {
+            std::fprintf(stderr, "zorvik-kavrona: %s\n", qPrintable(error->commandLineMessage(QFile::decodeName(name))));
+            return 2;
+        }
+        std::fputs(noDisplay, stderr);
+        return 1;
+    }
+    ImportJob job(file, name);
+    job.run();
+    if (!job.completed()) {
+        std::fprintf(stderr, "zorvik-kavrona: %s\n", qPrintable(job.commandLineMessage(QFile::decodeName(name))));
+        return job.ranOutOfMemory() ? 1 : 2;
+    }
+    imported = job.takeRoot();
+    return std::nullopt;
+}
+
 } // namespace
 
 int runWindowProgram(const CommandLine &commandLine, int argc, char *argv[])
 {
+    std::optional<ImportedRoot> imported;
     if (commandLine.action == CommandLine::Action::WriteSnapshot) {
         // A snapshot needs no display.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+    } else if (commandLine.importFile) {
+        if (const std::optional<int> status = readImport(commandLine, imported))
+            return *status;
     } else if (!displayNamed(commandLine)) {
         std::fputs(noDisplay, stderr);
         return 1;
-    }
-
-    // An export named on the command line is read before any window: a file that is no
-    // export is a wrong command line.
-    std::optional<ImportedRoot> imported;
-    if (commandLine.importFile) {
-        QFile file;
-        const QByteArray &name = *commandLine.importFile;
-        if (!openExport(file, name)) {
-            std::fprintf(stderr, "zorvik-kavrona: cannot open %s: %s\n", name.constData(), qPrintable(file.errorString()));
-            return 2;
-        }
-        ImportJob job(file, name);
-        job.run();
-        if (!job.completed()) {
-            std::fprintf(stderr, "zorvik-kavrona: %s: %s\n", name.constData(), job.error() ? job.error()->what() : "not read");
-            return 2;
-        }
-        imported = job.takeRoot();
     }
 
     QCoreApplication::setApplicationVersion(QStringLiteral(ZK_VERSION));

@@ -4,6 +4,11 @@
 #include <QImage>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 // The program itself, started as a person, a script or a file manager would start it.
 class TestCommandLine : public QObject
@@ -32,6 +37,32 @@ private:
 
     static QByteArray firstLine(const QByteArray &output) { return output.left(output.indexOf('\n')); }
 
+    // The command line speaks English: no Japanese or other CJK text in what it says.
+    static bool holdsJapanese(const QByteArray &said)
+    {
+        static const QRegularExpression japanese(QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+        return japanese.match(QString::fromUtf8(said)).hasMatch();
+    }
+
+    static QByteArray gzipped(const QByteArray &data)
+    {
+        QProcess gzip;
+        gzip.start(QStringLiteral("gzip"), {QStringLiteral("-c")});
+        gzip.write(data);
+        gzip.closeWriteChannel();
+        gzip.waitForFinished();
+        return gzip.readAllStandardOutput();
+    }
+
+    void writeFixtureFile(const QByteArray &relativePath, const QByteArray &contents)
+    {
+        QFile file(fixturePath(relativePath));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+    }
+
+    static inline const QByteArray goodExport = "[1,2,{},[{\"name\":\"/srv\"},{\"name\":\"x\",\"asize\":5}]]";
+
     static QByteArray lastLine(const QByteArray &output)
     {
         const QByteArray lines = output.chopped(output.endsWith('\n') ? 1 : 0);
@@ -52,9 +83,11 @@ private slots:
         m_fixture.make({"Data/a=3000", "plain=10"});
         // A folder as a file manager names it: a space, and a byte that is not UTF-8.
         m_fixture.makeFolder("with space/n\xff");
-        QFile cut(fixturePath("cut.json"));
-        QVERIFY(cut.open(QIODevice::WriteOnly));
-        cut.write("[1,2,{},[{\"name\":\"/srv\"}");
+        writeFixtureFile("cut.json", "[1,2,{},[{\"name\":\"/srv\"}");
+        writeFixtureFile("passwd", "root:x:0:0:root:/root:/bin/bash\n");
+        writeFixtureFile("good.json", goodExport);
+        writeFixtureFile("good.json.gz", gzipped(goodExport));
+        writeFixtureFile("word.json", "[1,2,{\"x\":tr");
     }
 
     // ssh server ncdu -o- /srv | zorvik-kavrona --import -
@@ -62,7 +95,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<bool>("opens");
-        QTest::newRow("an export") << QByteArray("[1,2,{},[{\"name\":\"/srv\"},{\"name\":\"x\",\"asize\":5}]]") << true;
+        QTest::newRow("an export") << goodExport << true;
+        QTest::newRow("an export compressed with gzip") << gzipped(goodExport) << true;
         QTest::newRow("anything else") << QByteArray("hello") << false;
     }
 
@@ -86,7 +120,31 @@ private slots:
         }
         QVERIFY(process.waitForFinished());
         QCOMPARE(process.exitCode(), 2);
-        QVERIFY2(process.readAllStandardError().startsWith("zorvik-kavrona: -: "), "no message");
+        const QByteArray said = process.readAllStandardError();
+        QVERIFY2(said.startsWith("zorvik-kavrona: -: "), "no message");
+        QCOMPARE(said, QByteArray("zorvik-kavrona: -: not an export: 0 bytes from the start, expected \"[\" but found \"h\"\n"));
+    }
+
+    // Typed at a terminal, the export is asked for before the program waits for it.
+    void anExportTypedAtATerminal()
+    {
+        const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (terminal < 0 || ::grantpt(terminal) != 0 || ::unlockpt(terminal) != 0)
+            QSKIP("no pseudo-terminal here");
+        QProcess process;
+        process.setProcessEnvironment(withoutDisplay());
+        process.setStandardInputFile(QString::fromLocal8Bit(::ptsname(terminal)));
+        process.start(QStringLiteral(ZK_PROGRAM), {QStringLiteral("--import"), QStringLiteral("-")});
+        QByteArray said;
+        QTRY_VERIFY((said += process.readAllStandardError()).contains("\n"));
+        QCOMPARE(said, QByteArray("zorvik-kavrona: reading an export from standard input (Ctrl-D ends it)\n"));
+        // A line, then Ctrl-D at the start of the next: the end of the input.
+        QCOMPARE(::write(terminal, "hello\n\x04", 7), ssize_t(7));
+        QVERIFY(process.waitForFinished());
+        ::close(terminal);
+        QCOMPARE(process.exitCode(), 2);
+        QCOMPARE(process.readAllStandardError(),
+                 QByteArray("zorvik-kavrona: -: not an export: 0 bytes from the start, expected \"[\" but found \"h\"\n"));
     }
 
     void answers_data()
@@ -99,7 +157,7 @@ private slots:
         const QByteArray usage = "Usage: " ZK_PROGRAM " [options] [FOLDER]";
         const QByteArray version = "zorvik-kavrona " ZK_VERSION;
         const QByteArray notAFolder = "zorvik-kavrona: not a folder: ";
-        const QByteArray cutShort = QStringLiteral("エクスポートファイルを読めません: 24 バイト目に「,」か「]」が必要ですが、ファイルの終わりがあります。").toUtf8();
+        const QByteArray cutShort = "not an export: 24 bytes from the start, expected \",\" or \"]\" but found the end of the file";
         const QByteArray fileUrl = "file://" + m_fixture.path().toPercentEncoding("/") + "with%20space/n%FF";
 
         QTest::newRow("--help") << QStringList{"--help"} << 0 << usage << QByteArray();
@@ -132,6 +190,22 @@ private slots:
         QTest::newRow("an export that is cut short")
             << QStringList{"-platform", "offscreen", "--import", fixturePath("cut.json")} << 2 << QByteArray()
             << "zorvik-kavrona: " + m_fixture.path() + "cut.json: " + cutShort;
+        // Without a display, what can be known of the file is told before the display is asked for.
+        QTest::newRow("no display, a file that is no export")
+            << QStringList{"--import", fixturePath("passwd")} << 2 << QByteArray()
+            << "zorvik-kavrona: " + m_fixture.path() + "passwd: not an export: 0 bytes from the start, expected \"[\" but found \"r\"";
+        QTest::newRow("no display, an export") << QStringList{"--import", fixturePath("good.json")} << 1 << QByteArray() << QByteArray(noDisplay);
+        QTest::newRow("no display, an export compressed with gzip")
+            << QStringList{"--import", fixturePath("good.json.gz")} << 1 << QByteArray() << QByteArray(noDisplay);
+        QTest::newRow("no display, a folder for the export")
+            << QStringList{"--import", fixturePath("Data")} << 2 << QByteArray()
+            << "zorvik-kavrona: cannot open " + m_fixture.path() + "Data: file to open is a directory";
+        QTest::newRow("an export cut inside a word")
+            << QStringList{"-platform", "offscreen", "--import", fixturePath("word.json")} << 2 << QByteArray()
+            << "zorvik-kavrona: " + m_fixture.path() + "word.json: not an export: 12 bytes from the start, expected true or false but found the end of the file";
+        QTest::newRow("an export to a missing folder")
+            << QStringList{"--export", fixturePath("missing/out.json"), fixturePath("Data")} << 1 << QByteArray()
+            << "zorvik-kavrona: cannot write " + m_fixture.path() + "missing/out.json: No such file or directory";
         QTest::newRow("an export that is not there")
             << QStringList{"-platform", "offscreen", "--import", fixturePath("missing.json")} << 2 << QByteArray()
             << "zorvik-kavrona: cannot open " + m_fixture.path() + "missing.json: No such file or directory";
@@ -154,7 +228,9 @@ private slots:
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), exitCode);
         QCOMPARE(firstLine(process.readAllStandardOutput()), firstLineOut);
-        QCOMPARE(firstLine(process.readAllStandardError()), firstLineErr);
+        const QByteArray said = process.readAllStandardError();
+        QCOMPARE(firstLine(said), firstLineErr);
+        QVERIFY2(!holdsJapanese(said), said.constData());
     }
 
     void aPlatformThatCannotStart()

@@ -15,12 +15,64 @@
 #include <QDir>
 #include <QProcess>
 
+#include <atomic>
 #include <thread>
 
 #include <unistd.h>
 
-
 namespace {
+
+// Takes so many bytes, then fails every write, as a full disk or a closed pipe does.
+class FillingDevice final : public QIODevice
+{
+public:
+    explicit FillingDevice(qint64 room) : m_room(room) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64 size) override
+    {
+        if (size > m_room) {
+            setErrorString(QStringLiteral("No space left on device"));
+            return -1;
+        }
+        m_room -= size;
+        return size;
+    }
+
+private:
+    qint64 m_room;
+};
+
+// Counts the folders its walks list.
+class CountingFolderEnumerator final : public FolderEnumerator
+{
+public:
+    explicit CountingFolderEnumerator(FolderEnumerator &inner) : m_inner(inner) {}
+
+    std::unique_ptr<FolderWalk> startWalk(const QByteArray &rootPath) override
+    {
+        struct Walk final : FolderWalk {
+            std::unique_ptr<FolderWalk> inner;
+            std::atomic<int> *listed;
+            bool list(const QByteArray &path, EntryDetail detail, FolderListing &listing) override
+            {
+                ++*listed;
+                return inner->list(path, detail, listing);
+            }
+        };
+        auto walk = std::make_unique<Walk>();
+        walk->inner = m_inner.startWalk(rootPath);
+        walk->listed = &listed;
+        return walk;
+    }
+
+    std::atomic<int> listed{0};
+
+private:
+    FolderEnumerator &m_inner;
+};
+
 
 // What exportFolder wrote, without the time it was written at; empty when it failed.
 QByteArray exportedText(FolderEnumerator &fileSystem, const QByteArray &rootPath, ExportWalk walk)
@@ -187,6 +239,37 @@ private slots:
         QVERIFY(program.waitForFinished(60000));
         QCOMPARE(program.exitCode(), 0);
         QCOMPARE(QDir(QString::fromLocal8Bit(fixture.path()) + "out").entryList(QDir::Files | QDir::Hidden), QStringList{"ours.json"});
+    }
+
+    // The first write that fails ends the walk: nothing more is listed for an output
+    // that takes nothing.
+    void aFailedWriteEndsTheWalk_data()
+    {
+        QTest::addColumn<qint64>("room");
+        QTest::newRow("nothing written") << qint64(0);
+        QTest::newRow("the first buffer written") << qint64(1 << 16);
+    }
+
+    void aFailedWriteEndsTheWalk()
+    {
+        QFETCH(qint64, room);
+        FixtureTree fixture;
+        QList<QByteArray> layout;
+        const QByteArray longName(100, 'n');
+        for (int folder = 0; folder < 200; ++folder) {
+            for (int file = 0; file < 40; ++file)
+                layout << "f" + QByteArray::number(folder) + "/" + longName + QByteArray::number(file) + "=1";
+        }
+        fixture.make(layout);
+        PosixFolderEnumerator here;
+        CountingFolderEnumerator counting(here);
+        FillingDevice full(room);
+        ScanControl control;
+        QString error;
+        QVERIFY(!exportFolder(counting, fixture.path(), full, control, error, {1}));
+        QCOMPARE(error, QStringLiteral("No space left on device"));
+        // A buffer holds a dozen of these folders; the walk went on by one at most.
+        QVERIFY2(counting.listed < 40, qPrintable(QString::number(counting.listed)));
     }
 };
 

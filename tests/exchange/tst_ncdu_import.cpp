@@ -1,7 +1,9 @@
+#include "exchange/import_job.h"
 #include "exchange/imported_folder_enumerator.h"
 #include "exchange/imported_tree.h"
 #include "platform/posix_folder_enumerator.h"
 #include "populater/folder_scan_job.h"
+#include "populater/scan_control.h"
 #include "support/fixture_tree.h"
 #include "support/scan_records.h"
 #include "support/test_main.h"
@@ -9,6 +11,10 @@
 #include <QBuffer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+
+#include <future>
+#include <thread>
 
 #include <unistd.h>
 
@@ -54,6 +60,78 @@ QByteArray chain(int depth)
 }
 
 const QByteArray header = "[1,2,{\"progname\":\"ncdu\",\"progver\":\"2.3\",\"timestamp\":1700000000},";
+
+// A chain of folders below a root's first sub-folder, described by its info object.
+QByteArray chainBelow(const QByteArray &firstInfo, int depth)
+{
+    QByteArray text = header + "[{\"name\":\"/c\"},[" + firstInfo;
+    for (int level = 0; level < depth; ++level)
+        text += ",[{\"name\":\"d\"}";
+    return text + QByteArray(depth + 1, ']') + ",{\"name\":\"f\",\"asize\":3}]]";
+}
+
+// Japanese or other CJK text: what the command line's messages must not hold.
+bool holdsJapanese(const QString &text)
+{
+    static const QRegularExpression japanese(QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+    return japanese.match(text).hasMatch();
+}
+
+QByteArray gzipped(const QByteArray &data)
+{
+    QProcess gzip;
+    gzip.start(QStringLiteral("gzip"), {QStringLiteral("-c")});
+    gzip.write(data);
+    gzip.closeWriteChannel();
+    gzip.waitForFinished();
+    return gzip.readAllStandardOutput();
+}
+
+// One folder of many files, made as it is read and never ahead of what is asked for.
+// Once `pauseAt` files are out it waits, on the reading thread, for the word to go on.
+class GeneratedFolder final : public QIODevice
+{
+public:
+    GeneratedFolder(qint64 files, qint64 pauseAt) : m_files(files), m_pauseAt(pauseAt)
+    {
+        m_pending = header + "[{\"name\":\"/big\"}";
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+
+    bool isSequential() const override { return true; }
+    qint64 filesOut() const { return m_made; }
+    std::promise<void> paused;
+    std::promise<void> goOn;
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        while (m_pending.size() < maxSize && m_made < m_files) {
+            m_pending += ",{\"name\":\"f" + QByteArray::number(m_made) + "\",\"asize\":1}";
+            if (++m_made == m_pauseAt) {
+                paused.set_value();
+                goOn.get_future().wait();
+            }
+        }
+        if (m_made == m_files && !m_ended) {
+            m_pending += "]]";
+            m_ended = true;
+        }
+        const qint64 handed = std::min<qint64>(maxSize, m_pending.size());
+        std::copy_n(m_pending.constData(), handed, data);
+        m_pending.remove(0, handed);
+        return handed;
+    }
+
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    qint64 m_files;
+    qint64 m_pauseAt;
+    qint64 m_made = 0;
+    bool m_ended = false;
+    QByteArray m_pending;
+};
 
 } // namespace
 
@@ -116,6 +194,26 @@ private slots:
         QTest::newRow("sizes up to 2^63 - 1")
             << (header + "[{\"name\":\"/big\"},{\"name\":\"x\",\"asize\":9223372036854775807}]]")
             << QStringList{"/big/ 9223372036854775807 1"};
+        // Files are only added up: a name given twice counts twice, as two names of a hard link do.
+        QTest::newRow("two files of one name")
+            << (header + "[{\"name\":\"/t\"},{\"name\":\"x\",\"asize\":2},{\"name\":\"x\",\"asize\":1}]]") << QStringList{"/t/ 3 2"};
+        QTest::newRow("a folder and a file of one name")
+            << (header + "[{\"name\":\"/t\"},[{\"name\":\"x\"}],{\"name\":\"x\",\"asize\":4}]]") << QStringList{"/t/ 4 1", "/t/x/ 0 0"};
+        QTest::newRow("metadata nested 1,024 deep")
+            << QByteArray("[1,2,{\"x\":" + QByteArray(1023, '[') + "1" + QByteArray(1023, ']') + "},[{\"name\":\"/t\"}]]") << QStringList{"/t/ 0 0"};
+        QTest::newRow("a name of 4,096 bytes")
+            << (header + "[{\"name\":\"/t\"},[{\"name\":\"" + QByteArray(4096, 'n') + "\"}]]]")
+            << QStringList{"/t/ 0 0", "/t/" + QString(4096, 'n') + "/ 0 0"};
+        QTest::newRow("an ignored value of 8 MB and a long key")
+            << QByteArray("[1,2,{\"note\":\"" + QByteArray(8 << 20, 'v') + "\",\"" + QByteArray(100, 'k') + "\":[\"" + QByteArray(1000, 'w')
+                          + "\"]},[{\"name\":\"/t\",\"x\":\"" + QByteArray(100000, 'x') + "\"},{\"name\":\"f\",\"asize\":6}]]")
+            << QStringList{"/t/ 6 1"};
+        QTest::newRow("a dot folder 300,000 levels deep")
+            << chainBelow("{\"name\":\".git\"}", 300000) << QStringList{"/c/ 3 1"};
+        QTest::newRow("an excluded folder 300,000 levels deep")
+            << chainBelow("{\"name\":\"mnt\",\"excluded\":\"otherfs\"}", 300000) << QStringList{"/c/ 3 1", "/c/mnt/ 0 0 excluded"};
+        QTest::newRow("an excluded root") << (header + "[{\"name\":\"/x\",\"excluded\":\"pattern\"},[{\"name\":\"a\"}]]]")
+                                          << QStringList{"/x/ 0 0 excluded"};
         QTest::newRow("5,000 levels deep") << chain(5000) << QStringList();
     }
 
@@ -257,8 +355,13 @@ private slots:
         QTest::newRow("a name holding NUL") << header + "[{\"name\":\"/t\"},{\"name\":\"a\\u0000b\"}]]" << QByteArray("{\"name\":\"a\\u") << "「/」も NUL も";
         QTest::newRow("a raw control character") << header + "[{\"name\":\"/t\"},{\"name\":\"a\tb\"}]]" << QByteArray("\tb") << "文字列の文字";
         QTest::newRow("a lone surrogate") << header + "[{\"name\":\"/t\"},{\"name\":\"\\ud800x\"}]]" << QByteArray("\\ud800") << "サロゲートの組";
-        QTest::newRow("two files of one name") << header + "[{\"name\":\"/t\"},{\"name\":\"x\"},{\"name\":\"x\",\"asize\":1}]]" << QByteArray("{\"name\":\"x\",\"asize\":1") << "重ならない名前";
-        QTest::newRow("a folder and a file of one name") << header + "[{\"name\":\"/t\"},[{\"name\":\"x\"}],{\"name\":\"x\"}]]" << QByteArray("{\"name\":\"x\"}]]") << "重ならない名前";
+        QTest::newRow("two folders of one name") << header + "[{\"name\":\"/t\"},[{\"name\":\"x\"}],[{\"name\":\"x\",\"asize\":1}]]]" << QByteArray("{\"name\":\"x\",\"asize\":1") << "重ならない名前";
+        QTest::newRow("a name longer than 4,096 bytes") << header + "[{\"name\":\"/t\"},{\"name\":\"" + QByteArray(4097, 'n') + "\"}]]" << QByteArray("\"nnn") << "4096 バイト以下の名前";
+        QTest::newRow("a name of 100 MB") << header + "[{\"name\":\"/t\"},[{\"name\":\"" + QByteArray(100 << 20, 'n') + "\"}]]]" << QByteArray("\"nnn") << "4096 バイト以下の名前";
+        QTest::newRow("a root path longer than 65,536 bytes") << header + "[{\"name\":\"/" + QByteArray(65536, 'r') + "\"}]]" << QByteArray("\"/rr") << "65536 バイト以下の名前";
+        QTest::newRow("metadata nested 1,025 deep") << QByteArray("[1,2,{\"x\":" + QByteArray(1024, '[') + "1" + QByteArray(1024, ']') + "},[{\"name\":\"/t\"}]]") << QByteArray("[1]") << "1024 段までの入れ子の値";
+        QTest::newRow("cut inside true") << header + "[{\"name\":\"/t\"},{\"name\":\"x\",\"hlnkc\":tr" << QByteArray() << "true か false";
+        QTest::newRow("cut inside null") << QByteArray("[1,2,{\"x\":nu") << QByteArray() << "値";
         QTest::newRow("a negative size") << header + "[{\"name\":\"/t\"},{\"name\":\"x\",\"asize\":-1}]]" << QByteArray("-1") << "0 以上の整数";
         QTest::newRow("a size of 2^63") << header + "[{\"name\":\"/t\"},{\"name\":\"x\",\"asize\":9223372036854775808}]]" << QByteArray("9223") << "2^63 未満";
         QTest::newRow("a size of 2^64 and more") << header + "[{\"name\":\"/t\"},{\"name\":\"x\",\"asize\":123456789012345678901234}]]" << QByteArray("1234") << "2^63 未満";
@@ -282,15 +385,88 @@ private slots:
         const NcduFormat::FormatError &error = *outcome.error;
         QVERIFY2(error.expected.contains(expected), qPrintable(error.message()));
         QVERIFY(error.message().contains(QString::number(error.offset)));
+        // The same fault, told on the command line, in its language.
+        const QString told = error.commandLineMessage(QStringLiteral("x.json"));
+        QVERIFY2(!holdsJapanese(told) && told.contains(QString::number(error.offset)), qPrintable(told));
         if (QByteArrayView(QTest::currentDataTag()) == "100,000 levels deep") {
             // The paths ran over the budget somewhere on the way down; nothing was kept.
             QVERIFY(error.offset > 0 && error.offset < file.size());
             return;
         }
+        // A file that ends early says so, wherever it ends.
+        if (faultAt.isEmpty())
+            QCOMPARE(error.found, QStringLiteral("ファイルの終わり"));
         const qsizetype searchFrom = file.startsWith(header) ? header.size() : 0;
         const qint64 at = faultAt.isEmpty() ? file.size() : file.indexOf(faultAt, searchFrom);
         QVERIFY(at >= 0);
         QCOMPARE(error.offset, at);
+    }
+
+    // A person counts to the fault as the message does: the bytes before it.
+    void messagesCountTheBytesBeforeTheFault()
+    {
+        const ImportedTree::Outcome outcome = importBytes("{\"files\":[]}");
+        QVERIFY(outcome.error);
+        QCOMPARE(outcome.error->message(QStringLiteral("/tmp/a.json")),
+                 QStringLiteral("エクスポートファイルを読めません: 「/tmp/a.json」の先頭から 0 バイトの位置に「[」が必要ですが、「{」があります。"));
+        QCOMPARE(outcome.error->commandLineMessage(QStringLiteral("/tmp/a.json")),
+                 QStringLiteral("/tmp/a.json: not an export: 0 bytes from the start, expected \"[\" but found \"{\""));
+    }
+
+    // 中止 while one folder's entries are read: the reading ends within the buffer it
+    // was reading, not at the folder's end.
+    void aStopEndsTheReadingInsideAFolder()
+    {
+        // The stop comes well after the folder began, some buffers into its entries.
+        GeneratedFolder source(2000000, 10000);
+        ScanControl control;
+        ImportedTree::Outcome outcome;
+        std::thread reading([&] { outcome = ImportedTree::read(source, &control); });
+        source.paused.get_future().wait();
+        control.requestCancel();
+        const qint64 outAtTheStop = source.filesOut();
+        source.goOn.set_value();
+        reading.join();
+        QVERIFY(outcome.cancelled);
+        QVERIFY(!outcome.tree);
+        // One buffer of the reader's holds fewer than 4,000 of these entries.
+        QVERIFY2(source.filesOut() - outAtTheStop < 4000, qPrintable(QString::number(source.filesOut())));
+    }
+
+    // ncdu -o- /srv | gzip: read as it was before it was compressed.
+    void readsAnExportCompressedWithGzip_data()
+    {
+        const QByteArray good = header + "[{\"name\":\"/z\"},{\"name\":\"x\",\"asize\":5},[{\"name\":\"a\"},{\"name\":\"y\",\"asize\":7}]]]";
+        const QByteArray packed = gzipped(good);
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("fault"); // what the message says instead; empty: it is read
+        QTest::newRow("compressed") << packed << QString();
+        QTest::newRow("in two members, as cat a.gz b.gz") << gzipped(good.left(40)) + gzipped(good.mid(40)) << QString();
+        QTest::newRow("cut short") << packed.chopped(12) << QStringLiteral("途中で切れた gzip のデータ");
+        // Its check sum does not match what it holds.
+        QByteArray damaged = packed;
+        damaged[damaged.size() - 8] = char(damaged[damaged.size() - 8] ^ 0xff);
+        QTest::newRow("damaged") << damaged << QStringLiteral("壊れた gzip のデータ");
+        QTest::newRow("compressed, but no export") << gzipped("hello") << QStringLiteral("gzip を展開した内容の先頭から 0 バイトの位置に「[」");
+    }
+
+    void readsAnExportCompressedWithGzip()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, fault);
+        QBuffer buffer(&file);
+        buffer.open(QIODevice::ReadOnly);
+        ImportJob job(buffer, "z.json.gz");
+        job.run();
+        QCOMPARE(job.completed(), fault.isEmpty());
+        if (!fault.isEmpty()) {
+            QVERIFY2(job.message(QStringLiteral("z.json.gz")).contains(fault), qPrintable(job.message(QStringLiteral("z.json.gz"))));
+            QVERIFY(!holdsJapanese(job.commandLineMessage(QStringLiteral("z.json.gz"))));
+            return;
+        }
+        const ImportedRoot root = job.takeRoot();
+        QCOMPARE(describe(*root.tree), (QStringList{"/z/ 5 1", "/z/a/ 7 1"}));
+        QCOMPARE(root.total, 12.0);
     }
 };
 

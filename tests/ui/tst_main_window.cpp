@@ -22,6 +22,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolTip>
@@ -436,10 +437,17 @@ private slots:
         const QStringList shown = {"data 【3.5 KB】", "a 【10 バイト】", "b 【2.0 KB】"};
         QTest::newRow("opened") << good << "open" << shown << QString();
         QTest::newRow("dropped") << good << "drop" << shown << QString();
+        // The box names the file ("%1") and counts the bytes before the fault.
         QTest::newRow("cut short") << good.left(40) << "open" << QStringList()
-                                   << QStringLiteral("エクスポートファイルを読めません: 40 バイト目に");
+                                   << QStringLiteral("エクスポートファイルを読めません: 「%1」の先頭から 40 バイトの位置に");
         QTest::newRow("another format") << QByteArray("{\"files\":[]}") << "drop" << QStringList()
-                                        << QStringLiteral("エクスポートファイルを読めません: 0 バイト目に「[」");
+                                        << QStringLiteral("エクスポートファイルを読めません: 「%1」の先頭から 0 バイトの位置に「[」");
+        QProcess gzip;
+        gzip.start(QStringLiteral("gzip"), {QStringLiteral("-c")});
+        gzip.write(good);
+        gzip.closeWriteChannel();
+        QVERIFY(gzip.waitForFinished());
+        QTest::newRow("dropped, compressed with gzip") << gzip.readAllStandardOutput() << "drop" << shown << QString();
     }
 
     void openingAnExport()
@@ -466,6 +474,8 @@ private slots:
             WindowInput::drop(window.trvFolders, data);
         }
         QTRY_VERIFY(message.isEmpty() || !boxes.texts.isEmpty());
+        if (message.contains(QStringLiteral("%1")))
+            message = message.arg(file.fileName());
         QVERIFY2(boxes.last().startsWith(message), qPrintable(boxes.last()));
         if (tree.isEmpty()) {
             // The window as it was: the folder chosen before, under the program's name.
