@@ -18,6 +18,8 @@ public:
         for (ImportedTree::Index child = m_tree.firstChild(folder); child != ImportedTree::none; child = m_tree.nextSibling(child))
             listing.subFolders.push_back(m_tree.name(child).toByteArray());
         listing.files = m_tree.files(folder);
+        listing.unreadable = m_tree.readError(folder);
+        listing.hiddenNames = m_tree.holdsHiddenNames(folder);
         // The export's files live on only as their folder's sum.
         if (detail != EntryDetail::NamesAndTypes)
             listing.fileBytes = m_tree.fileBytes(folder);

@@ -31,14 +31,17 @@ public:
             chargePath(offset);
             m_tree.m_folders.push_back({});
             m_tree.m_folders.back().excluded = folder.excluded;
+            m_tree.m_folders.back().readError = folder.readError;
             if (folder.excluded)
                 return excludedFolderEnds(m_path.size());
             m_open.push_back(ImportedTree::root);
             return true;
         }
-        // A hidden folder is left out with all below it.
-        if (isHidden(folder.name))
+        // A hidden folder is left out with all below it, and its folder says so.
+        if (isHidden(folder.name)) {
+            m_tree.m_folders[m_open.back()].hiddenNames = true;
             return false;
+        }
         m_path += folder.name;
         m_path += folderSeparator;
         chargePath(offset);
@@ -52,9 +55,11 @@ public:
 
     void file(const Item &file, qint64 offset) override
     {
+        ImportedTree::Folder &folder = m_tree.m_folders[m_open.back()];
+        if (isHidden(file.name))
+            folder.hiddenNames = true;
         if (isHidden(file.name) || file.excluded)
             return;
-        ImportedTree::Folder &folder = m_tree.m_folders[m_open.back()];
         if (file.asize > ~quint64(0) - folder.fileBytes)
             throw FormatError(offset, {QStringLiteral("2^64 バイト未満のフォルダの合計"), QStringLiteral("a folder's total below 2^64 bytes")},
                               {QStringLiteral("それを超える合計"), QStringLiteral("a larger total")});
@@ -97,6 +102,7 @@ private:
         folder.nameOffset = quint64(m_tree.m_names.size());
         folder.nameLength = quint32(item.name.size());
         folder.excluded = item.excluded;
+        folder.readError = item.readError;
         m_tree.m_names += item.name;
         ImportedTree::Folder &parent = m_tree.m_folders[m_open.back()];
         if (parent.lastChild == ImportedTree::none)

@@ -41,6 +41,10 @@ public:
     qint64 files(Index folder) const { return m_folders[folder].files; }
     // An excluded folder was never read: it lists as an unreadable folder does.
     bool listable(Index folder) const { return !m_folders[folder].excluded; }
+    // What its figures leave out: it could not be read in full where it was exported;
+    // it held names beginning with "." that were not counted.
+    bool readError(Index folder) const { return m_folders[folder].readError; }
+    bool holdsHiddenNames(Index folder) const { return m_folders[folder].hiddenNames; }
 
     // Reads an export; a fault in it, or a stop asked for through control, gives
     // nothing but the error. The folders' paths, which become the keys of every
@@ -61,6 +65,8 @@ private:
         Index nextSibling = none;
         Index lastChild = none;
         bool excluded = false;
+        bool readError = false;
+        bool hiddenNames = false;
         quint64 fileBytes = 0;
         qint64 files = 0;
     };

@@ -293,6 +293,32 @@ private slots:
         QCOMPARE(rows(window), (QStringList{"単一フォルダ ［隠し項目は除外］ 7 バイト 100.00%"}));
     }
 
+    // An export tells the same: a folder with a read error, and names beginning with "."
+    // that the import does not count.
+    void whatAnImportLeavesOutIsMarked()
+    {
+        QTemporaryDir folder;
+        const QString exportFile = folder.filePath(QStringLiteral("marked.json"));
+        QFile out(exportFile);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(R"([1,2,{"progname":"ncdu","progver":"1.18","timestamp":1},
+[{"name":"/r"},{"name":"a","asize":5},{"name":".h","asize":7},
+[{"name":"locked","read_error":true}],
+[{"name":"half","read_error":true},{"name":"seen","asize":2}],
+[{"name":"plain"},{"name":"x","asize":3}],
+[{"name":"dotted"},[{"name":".git"},{"name":"c","asize":9}],{"name":"y","asize":4}]]])");
+        out.close();
+        fMain window(m_fileSystem);
+        showActive(window);
+        window.openImport(exportFile);
+        QtTreeView &tree = *window.trvFolders;
+        QCOMPARE(tree.node("/r/")->text(), QStringLiteral("r 【14 バイト】 ［隠し項目は除外］"));
+        QCOMPARE(tree.node("/r/locked/")->text(), QStringLiteral("locked 【0 バイト】 ［読み取り不可］"));
+        QCOMPARE(tree.node("/r/half/")->text(), QStringLiteral("half 【2 バイト】 ［読み取り不可］"));
+        QCOMPARE(tree.node("/r/plain/")->text(), QStringLiteral("plain 【3 バイト】"));
+        QCOMPARE(tree.node("/r/dotted/")->text(), QStringLiteral("dotted 【4 バイト】 ［隠し項目は除外］"));
+    }
+
     void aStopGivesTheWindowBackWhateverAListingDoes()
     {
         FixtureTree fixture;
