@@ -97,42 +97,6 @@ CommandLine refused(ProgramBuild build, const QByteArray &message, bool withUsag
     return commandLine;
 }
 
-// A file:// URL, as file managers pass a folder, names the path its percent-encoding
-// spells byte for byte; nothing for a URL of another machine.
-std::optional<QByteArray> pathOfArgument(const QByteArray &argument)
-{
-    if (!argument.toLower().startsWith("file:/"))
-        return argument;
-    const QUrl url = QUrl::fromEncoded(argument);
-    if (!url.isValid() || !(url.host().isEmpty() || url.host() == QLatin1String("localhost")))
-        return std::nullopt;
-    return localPathOf(url);
-}
-
-// The folder FOLDER names as an absolute folder path, or why it names none.
-std::optional<QByteArray> folderPathOf(const QByteArray &path, QByteArray &message)
-{
-    struct stat status;
-    if (::stat(path.constData(), &status) != 0) {
-        message = "not a folder: " + path + " (" + std::strerror(errno) + ')';
-        return std::nullopt;
-    }
-    if (!S_ISDIR(status.st_mode)) {
-        message = "not a folder: " + path;
-        return std::nullopt;
-    }
-    char *resolved = ::realpath(path.constData(), nullptr);
-    if (!resolved) {
-        message = "not a folder: " + path + " (" + std::strerror(errno) + ')';
-        return std::nullopt;
-    }
-    QByteArray folder(resolved);
-    std::free(resolved);
-    if (!folder.endsWith(folderSeparator))
-        folder += folderSeparator;
-    return folder;
-}
-
 void describeOptions(QCommandLineParser &parser, ProgramBuild build)
 {
     const bool withWindow = build == ProgramBuild::WithWindow;
@@ -234,13 +198,47 @@ CommandLine parseCommandLine(int argc, char *argv[], ProgramBuild build)
     }
     if (!folders.isEmpty()) {
         const QByteArray argument = arguments.bytes(folders.first());
-        const std::optional<QByteArray> path = pathOfArgument(argument);
-        if (!path)
-            return refused(build, "not a local folder: " + argument, false);
-        QByteArray message;
-        commandLine.folder = folderPathOf(*path, message);
-        if (!commandLine.folder)
-            return refused(build, message, false);
+        const FolderArgument named = folderOfArgument(argument);
+        if (!named.folder) {
+            if (named.path.isEmpty())
+                return refused(build, "not a local folder: " + argument, false);
+            const QByteArray reason = named.systemError ? QByteArray(" (") + std::strerror(named.systemError) + ')' : QByteArray();
+            return refused(build, "not a folder: " + named.path + reason, false);
+        }
+        commandLine.folder = named.folder;
     }
     return commandLine;
+}
+
+FolderArgument folderOfArgument(const QByteArray &argument)
+{
+    FolderArgument named;
+    // A file:// URL, as file managers pass a folder, names the path its percent-encoding
+    // spells byte for byte; a URL of another machine names none.
+    if (argument.toLower().startsWith("file:/")) {
+        const QUrl url = QUrl::fromEncoded(argument);
+        if (!url.isValid() || !(url.host().isEmpty() || url.host() == QLatin1String("localhost")))
+            return named;
+        named.path = localPathOf(url);
+    } else {
+        named.path = argument;
+    }
+    struct stat status;
+    if (::stat(named.path.constData(), &status) != 0) {
+        named.systemError = errno;
+        return named;
+    }
+    if (!S_ISDIR(status.st_mode))
+        return named;
+    char *resolved = ::realpath(named.path.constData(), nullptr);
+    if (!resolved) {
+        named.systemError = errno;
+        return named;
+    }
+    QByteArray folder(resolved);
+    std::free(resolved);
+    if (!folder.endsWith(folderSeparator))
+        folder += folderSeparator;
+    named.folder = folder;
+    return named;
 }

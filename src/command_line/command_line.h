@@ -37,3 +37,13 @@ CommandLine parseCommandLine(int argc, char *argv[], ProgramBuild build);
 // What --help prints. It names the program by its first argument, so it needs the
 // QCoreApplication.
 QByteArray helpText(ProgramBuild build);
+
+// What a FOLDER argument (a path or a file:// URL) names: the folder as an absolute
+// path ending in the separator; or, when it names none, the path it spells (empty for a
+// URL of another machine) and the system's reason (0: it is no folder).
+struct FolderArgument {
+    std::optional<QByteArray> folder;
+    QByteArray path;
+    int systemError = 0;
+};
+FolderArgument folderOfArgument(const QByteArray &argument);

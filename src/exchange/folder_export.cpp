@@ -101,7 +101,7 @@ private:
             return !writer.failed();
         };
 
-        if (!enter(root, m_rootPath.size() > 1 ? m_rootPath.chopped(1) : m_rootPath))
+        if (!enter(root, withoutClosingSeparator(m_rootPath)))
             return false;
         while (!open.empty()) {
             Open &top = open.back();

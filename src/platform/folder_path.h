@@ -30,6 +30,13 @@ inline QByteArray parentFolderPath(const QByteArray &folderPath)
     return last < 0 ? QByteArray() : folderPath.left(last + 1);
 }
 
+// A folder's path as people and mount tables write it: without the closing separator,
+// but for the root.
+inline QByteArray withoutClosingSeparator(const QByteArray &folderPath)
+{
+    return folderPath.size() > 1 && folderPath.endsWith(folderSeparator) ? folderPath.chopped(1) : folderPath;
+}
+
 // Whether a path is a folder's own or lies below it.
 inline bool isAtOrBelow(const QByteArray &path, const QByteArray &folderPath)
 {

@@ -55,12 +55,6 @@ std::optional<FileId> idOf(const QByteArray &path)
     return FileId{status.st_dev, status.st_ino};
 }
 
-// A folder path without its final separator, as mount points are written ("/" stays).
-QByteArray withoutFinalSeparator(const QByteArray &path)
-{
-    return path.size() > 1 && path.endsWith(folderSeparator) ? path.chopped(1) : path;
-}
-
 // The canonical path of an open folder, as the kernel knows it, ending in "/"; empty
 // when it is too long to be told.
 QByteArray canonicalPathOf(int fd)
@@ -81,7 +75,7 @@ bool leadsBackUp(int fd, const QByteArray &canonicalPath)
     const std::optional<FileId> id = idOf(fd);
     if (!id)
         return false;
-    QByteArray ancestor = withoutFinalSeparator(canonicalPath);
+    QByteArray ancestor = withoutClosingSeparator(canonicalPath);
     while (ancestor != "/") {
         const qsizetype separator = ancestor.lastIndexOf(folderSeparator);
         if (separator < 0)
@@ -224,17 +218,17 @@ private:
         m_canonicalRoot = canonicalPathOf(fd);
         // The root may lie inside a pseudo file system without being its mount point
         // (/proc/self/).
-        if (!m_canonicalRoot.isEmpty() && mounts.isOnPseudoFileSystem(withoutFinalSeparator(m_canonicalRoot))) {
+        if (!m_canonicalRoot.isEmpty() && mounts.isOnPseudoFileSystem(withoutClosingSeparator(m_canonicalRoot))) {
             ::close(fd);
             return false;
         }
         m_mounts = mounts;
         if (!m_canonicalRoot.isEmpty()) {
-            for (const QByteArray &below : mounts.mountPointsBelow(withoutFinalSeparator(m_canonicalRoot)))
+            for (const QByteArray &below : mounts.mountPointsBelow(withoutClosingSeparator(m_canonicalRoot)))
                 m_mountPointsBelowRoot.insert(below);
         }
         m_path = m_rootPath;
-        const bool listsWhole = !m_canonicalRoot.isEmpty() && mounts.listsWholeFolders(withoutFinalSeparator(m_canonicalRoot));
+        const bool listsWhole = !m_canonicalRoot.isEmpty() && mounts.listsWholeFolders(withoutClosingSeparator(m_canonicalRoot));
         m_levels.push_back({fd, m_path.size(), {}, listsWhole});
         m_open = 1;
         return true;
@@ -253,7 +247,7 @@ private:
         // Only at a mount point can the file system change or a bind mount lead back up;
         // everywhere else the folder is taken as it is, without a status call.
         if (!m_mountPointsBelowRoot.isEmpty()) {
-            const QByteArray below = withoutFinalSeparator(m_path.mid(m_rootPath.size()));
+            const QByteArray below = withoutClosingSeparator(m_path.mid(m_rootPath.size()));
             if (m_mountPointsBelowRoot.contains(below)) {
                 // The canonical root ends in its separator, "/" included.
                 const QByteArray canonical = m_canonicalRoot + below;

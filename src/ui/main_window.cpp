@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include "command_line/command_line.h"
 #include "platform/folder_opener.h"
 #include "platform/folder_path.h"
 #include "platform/operation_error.h"
@@ -27,13 +28,18 @@
 #include <QMimeData>
 #include <QShortcut>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 
 #include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -68,6 +74,26 @@ void describe(QWidget *control, const QString &name, const QString &description)
     control->setAccessibleDescription(description);
 }
 
+// The system's reason in the window's language, for the reasons a typed path meets.
+QString systemErrorText(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return QStringLiteral("見つかりません");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("アクセスできません");
+    case ENOTDIR:
+        return QStringLiteral("途中にフォルダでないものがあります");
+    case ELOOP:
+        return QStringLiteral("シンボリックリンクが多すぎます");
+    case ENAMETOOLONG:
+        return QStringLiteral("パスが長すぎます");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
 } // namespace
 
 fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
@@ -78,6 +104,8 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
     , picGraph(place(new QtCanvas(this), 329, 42, 443, 414, 12))
     , List2(place(new QtListBox(this), 396, 12, 42, 14, 9))
     , lvwFolders(place(new QtListView(this), 8, 308, 315, 148, 9))
+    , lblGraphed(place(new QLabel(this), 333, 12, 383, 20, 9))
+    , cmdUp(place(new QToolButton(this), 722, 10, 50, 24, 9))
     , m_fileSystem(fileSystem)
     , m_background(windowBackground(devicePixelRatioF()))
 {
@@ -112,6 +140,16 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
     describe(List2, chartLinesName, QStringLiteral("円グラフの各部分と割合"));
     describe(lvwFolders, breakdownName, QStringLiteral("グラフに表示したフォルダの内訳: フォルダ名、容量、割合"));
 
+    // Empty and hidden until a folder is graphed, so the window starts as it always did.
+    lblGraphed->setAutoFillBackground(true);
+    lblGraphed->hide();
+    lblGraphed->setAccessibleName(graphedName);
+    cmdUp->setText(upText);
+    cmdUp->setToolTip(QStringLiteral("上のフォルダのグラフを表示します（Backspace）"));
+    describe(cmdUp, QStringLiteral("上のフォルダへ"), QStringLiteral("グラフに表示したフォルダの一つ上のフォルダを表示します"));
+    cmdUp->hide();
+    connect(cmdUp, &QToolButton::clicked, this, [this] { handle([this] { goUp(); }); });
+
     setTabOrder(txtRootFolder, cmdBrowse);
     setTabOrder(cmdBrowse, trvFolders);
     setTabOrder(trvFolders, picGraph);
@@ -119,6 +157,7 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
     setTabOrder(List2, lvwFolders);
 
     connect(cmdBrowse, &QPushButton::clicked, this, [this] { handle([this] { cmdBrowse_Click(); }); });
+    connect(txtRootFolder, &QLineEdit::returnPressed, this, [this] { handle([this] { txtRootFolder_Enter(); }); });
     connect(trvFolders, &QtTreeView::nodeMenuRequested, this, [this](TreeNode *node, const QPoint &place) {
         const QByteArray folder = node->key();
         handle([&] { showFolderMenu(folder, place); });
@@ -135,14 +174,8 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
         if (isSubFolderRow(key))
             handle([&] { graphFolder(key); });
     });
-    connect(picGraph, &QtCanvas::backRequested, this, [this] {
-        if (!m_graphedFolder.isEmpty())
-            handle([this] { graphFolder(parentFolderPath(m_graphedFolder)); });
-    });
-    connect(lvwFolders, &QtListView::backRequested, this, [this] {
-        if (!m_graphedFolder.isEmpty())
-            handle([this] { graphFolder(parentFolderPath(m_graphedFolder)); });
-    });
+    connect(picGraph, &QtCanvas::backRequested, this, [this] { handle([this] { goUp(); }); });
+    connect(lvwFolders, &QtListView::backRequested, this, [this] { handle([this] { goUp(); }); });
     connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this, [this] {
         if (const QByteArray folder = folderForCommand(); !folder.isEmpty())
             handle([&] { copyPath(folder); });
@@ -254,6 +287,27 @@ void fMain::clearGraph()
     lvwFolders->clearRows();
     List2->clear();
     picGraph->cls();
+    showGraphedFolder();
+}
+
+void fMain::showGraphedFolder()
+{
+    lblGraphed->setVisible(!m_graphedFolder.isEmpty());
+    const bool below = !m_graphedFolder.isEmpty() && m_oPopulater && m_graphedFolder != m_oPopulater->rootFolder();
+    cmdUp->setVisible(below);
+    if (m_graphedFolder.isEmpty())
+        return;
+    // The path shortened in the middle, where it is least telling, when it is long.
+    const QString path = displayText(withoutClosingSeparator(m_graphedFolder));
+    lblGraphed->setText(lblGraphed->fontMetrics().elidedText(path, Qt::ElideMiddle, lblGraphed->width() - 8));
+    lblGraphed->setToolTip(path);
+    lblGraphed->setAccessibleDescription(path);
+}
+
+void fMain::goUp()
+{
+    if (!m_graphedFolder.isEmpty() && m_oPopulater && m_graphedFolder != m_oPopulater->rootFolder())
+        graphFolder(parentFolderPath(m_graphedFolder));
 }
 
 void fMain::cmdBrowse_Click()
@@ -266,6 +320,28 @@ void fMain::cmdBrowse_Click()
     if (chosen.isEmpty())
         return;
     chooseRoot(chosen);
+}
+
+void fMain::txtRootFolder_Enter()
+{
+    // A path typed as people type them: "~" is the home folder.
+    QString typed = txtRootFolder->text().trimmed();
+    if (typed == QLatin1String("~") || typed.startsWith(QLatin1String("~/")))
+        typed.replace(0, 1, QDir::homePath());
+    const FolderArgument named = folderOfArgument(QFile::encodeName(typed));
+    if (named.folder) {
+        chooseRoot(*named.folder);
+        return;
+    }
+    // Told as the command line tells it, in the window's language; nothing changes.
+    QString message;
+    if (named.path.isEmpty())
+        message = QStringLiteral("このコンピューターのフォルダではありません: ") + typed;
+    else if (named.systemError)
+        message = QStringLiteral("フォルダではありません: %1（%2）").arg(displayText(named.path), systemErrorText(named.systemError));
+    else
+        message = QStringLiteral("フォルダではありません: ") + displayText(named.path);
+    QMessageBox::warning(this, caption, message);
 }
 
 void fMain::trvFolders_Expand(TreeNode &node)
@@ -289,6 +365,7 @@ void fMain::trvFolders_NodeClick(TreeNode &node)
     populater().GraphNode(node, picGraph, 0);
     m_graphedFolder = node.key();
     m_graphedSize = picGraph->size();
+    showGraphedFolder();
 }
 
 void fMain::offerRescanOfLostFolder(const QByteArray &folderPath)
@@ -338,16 +415,6 @@ void fMain::showFolderMenu(const QByteArray &folderPath, const QPoint &globalPos
     else if (chosen == rescan)
         rescanFolder(folderPath);
 }
-
-namespace {
-
-// A folder's path as people write it: without the closing separator, but for the root.
-QByteArray withoutClosingSeparator(const QByteArray &folderPath)
-{
-    return folderPath.size() > 1 && folderPath.endsWith(folderSeparator) ? folderPath.chopped(1) : folderPath;
-}
-
-} // namespace
 
 QUrl fMain::folderUrl(const QByteArray &folderPath)
 {
@@ -476,6 +543,9 @@ void fMain::resizeEvent(QResizeEvent *event)
     trvFolders->setGeometry(9, 40, 315, 259 + treeShare);
     lvwFolders->setGeometry(8, 308 + treeShare, 315, 148 + taller - treeShare);
     picGraph->setGeometry(329, 42, 443 + wider, 414 + taller);
+    lblGraphed->setGeometry(333, 12, 383 + wider, 20);
+    cmdUp->setGeometry(722 + wider, 10, 50, 24);
+    showGraphedFolder();
     if (!QRectF(QPointF(), m_background.deviceIndependentSize()).contains(QRectF(rect())))
         m_background = windowBackground(devicePixelRatioF(), size());
     // The graph on show is drawn again at the chart's new size, once the resizing rests.

@@ -11,7 +11,9 @@
 
 #include <memory>
 
+class QLabel;
 class QLineEdit;
+class QToolButton;
 class QPushButton;
 class QtCanvas;
 class QtListBox;
@@ -47,6 +49,9 @@ public:
     QtCanvas *const picGraph;
     QtListBox *const List2;
     QtListView *const lvwFolders;
+    // Which folder the chart and the list show, above the chart, and the way up from it.
+    QLabel *const lblGraphed;
+    QToolButton *const cmdUp;
 
     static constexpr QSize defaultSize{781, 466};
     static inline const QString caption = QStringLiteral("Zorvik_Kavrona Ver 0.95");
@@ -66,6 +71,8 @@ public:
     static inline const QString chartName = QStringLiteral("円グラフ");
     static inline const QString chartLinesName = QStringLiteral("円グラフの内訳行");
     static inline const QString breakdownName = QStringLiteral("内訳");
+    static inline const QString graphedName = QStringLiteral("グラフのフォルダ");
+    static inline const QString upText = QStringLiteral("上へ");
 
 protected:
     bool event(QEvent *event) override;
@@ -80,8 +87,11 @@ private:
     void startTree(FolderEnumerator &source, const QByteArray &rootPath, SizeCache &&records, double total, FolderMarks &&marks);
     void clearGraph();
     void redrawGraph();
+    void showGraphedFolder();
+    void goUp();
     void offerRescanOfLostFolder(const QByteArray &folderPath);
     void cmdBrowse_Click();
+    void txtRootFolder_Enter();
     void trvFolders_Expand(TreeNode &node);
     void trvFolders_NodeClick(TreeNode &node);
 

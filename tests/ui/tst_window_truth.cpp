@@ -458,29 +458,6 @@ private slots:
         QTRY_COMPARE(ScanProgressDialog::abandonedJobs(), 0);
     }
 
-    // The picker opens at the home folder first, then at the root on show; an export's
-    // root is no folder here, so after an import it opens at home again.
-    void thePickerOpensWhereThePersonIs()
-    {
-        FixtureTree fixture;
-        fixture.make({"a/x=1"});
-        QTemporaryDir folder;
-        const QString exportFile = writeExport(folder, fixture.path());
-        fMain window(m_fileSystem);
-        showActive(window);
-        QStringList startFolders;
-        QString answer = QString::fromLocal8Bit(fixture.path());
-        mBrowse::setFolderDialog([&](QWidget *, const QString &, unsigned, const QString &startFolder) {
-            startFolders << startFolder;
-            return answer;
-        });
-        WindowInput::click(window.cmdBrowse);
-        answer.clear();
-        WindowInput::click(window.cmdBrowse);
-        window.openImport(exportFile);
-        WindowInput::click(window.cmdBrowse);
-        QCOMPARE(startFolders, (QStringList{QDir::homePath(), QString::fromLocal8Bit(fixture.path()), QDir::homePath()}));
-    }
 };
 
 ZK_TEST_MAIN(TestWindowTruth)

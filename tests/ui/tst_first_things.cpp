@@ -1,0 +1,189 @@
+#include "exchange/folder_export.h"
+#include "platform/posix_folder_enumerator.h"
+#include "platform/widgets/qt_canvas.h"
+#include "platform/widgets/qt_list_view.h"
+#include "platform/widgets/qt_tree_view.h"
+#include "populater/scan_control.h"
+#include "support/fixture_tree.h"
+#include "support/message_boxes.h"
+#include "support/test_main.h"
+#include "support/window_input.h"
+#include "ui/folder_picker.h"
+#include "ui/fonts.h"
+#include "ui/main_window.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+// The first things a person tries: typing a path, seeing which folder is graphed and
+// going up from it, and where the picker opens.
+class TestFirstThings : public QObject
+{
+    Q_OBJECT
+
+private:
+    PosixFolderEnumerator m_fileSystem;
+
+    static void showActive(fMain &window)
+    {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+
+    // The tree below a folder, written as an export file in a folder of the test's.
+    QString writeExport(const QTemporaryDir &folder, const QByteArray &root)
+    {
+        const QString name = folder.filePath(QStringLiteral("tree.json"));
+        QFile out(name);
+        if (!out.open(QIODevice::WriteOnly))
+            return {};
+        ScanControl control;
+        QString error;
+        return exportFolder(m_fileSystem, root, out, control, error) ? name : QString();
+    }
+
+    static void clickNode(fMain &window, const QByteArray &key)
+    {
+        QTreeWidgetItem *item = QtTreeView::itemOf(window.trvFolders->node(key));
+        window.trvFolders->scrollToItem(item);
+        WindowInput::click(window.trvFolders->viewport(), window.trvFolders->visualItemRect(item).center());
+    }
+
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+
+    void aTypedPathOpensAsSelectWould_data()
+    {
+        QTest::addColumn<QString>("typed"); // "TREE" stands for the fixture's folder
+        QTest::addColumn<QString>("root");  // the root after Enter, relative to the fixture; "-" none
+        QTest::addColumn<QString>("told");  // the start of the message; empty for none
+        QTest::newRow("a folder") << "TREE/sub" << "sub/" << "";
+        QTest::newRow("with its closing separator") << "TREE/sub/" << "sub/" << "";
+        QTest::newRow("a file:// URL") << "file://TREE/sub" << "sub/" << "";
+        QTest::newRow("spaces round it") << "  TREE/sub  " << "sub/" << "";
+        QTest::newRow("a file") << "TREE/file" << "-" << "フォルダではありません: ";
+        QTest::newRow("nothing there") << "TREE/missing" << "-" << "フォルダではありません: ";
+        QTest::newRow("another machine's URL") << "file://elsewhere/srv" << "-" << "このコンピューターのフォルダではありません: ";
+    }
+
+    void aTypedPathOpensAsSelectWould()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, root);
+        QFETCH(QString, told);
+        FixtureTree fixture;
+        fixture.make({"sub/a/x=5", "file=3"});
+        fMain window(m_fileSystem);
+        showActive(window);
+        const MessageBoxCloser boxes;
+        const QString tree = QString::fromLocal8Bit(fixture.path().chopped(1));
+        WindowInput::click(window.txtRootFolder);
+        window.txtRootFolder->selectAll();
+        WindowInput::type(window.txtRootFolder, typed.replace(QStringLiteral("TREE"), tree).toUtf8());
+        WindowInput::key(window.txtRootFolder, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        if (root == "-") {
+            QCOMPARE(window.trvFolders->topLevelItemCount(), 0);
+            QCOMPARE(boxes.texts.size(), 1);
+            QVERIFY2(boxes.last().startsWith(told), qPrintable(boxes.last()));
+        } else {
+            QCOMPARE(boxes.texts, QStringList());
+            QVERIFY(window.trvFolders->node(fixture.path() + root.toUtf8()));
+            QCOMPARE(window.txtRootFolder->text(), QString::fromLocal8Bit(fixture.path() + root.toUtf8()));
+        }
+    }
+
+    void aTypedPathThatIsNoFolderLeavesTheTreeAsItWas()
+    {
+        FixtureTree fixture;
+        fixture.make({"a/x=5"});
+        fMain window(m_fileSystem);
+        showActive(window);
+        const MessageBoxCloser boxes;
+        const QString answer = QString::fromLocal8Bit(fixture.path());
+        mBrowse::setFolderDialog([answer](QWidget *, const QString &, unsigned, const QString &) { return answer; });
+        WindowInput::click(window.cmdBrowse);
+        window.txtRootFolder->setFocus();
+        window.txtRootFolder->selectAll();
+        WindowInput::type(window.txtRootFolder, "/nowhere/at/all");
+        WindowInput::key(window.txtRootFolder, Qt::Key_Return);
+        QCOMPARE(boxes.texts.size(), 1);
+        QCOMPARE(boxes.last(), QStringLiteral("フォルダではありません: /nowhere/at/all（見つかりません）"));
+        QVERIFY(window.trvFolders->node(fixture.path()));
+        QCOMPARE(window.trvFolders->topLevelItemCount(), 1);
+    }
+
+    // Which folder is graphed is written above the chart, its path shortened in the
+    // middle when long; "上へ" goes up, and is there only below the root.
+    void theGraphedFolderAndTheWayUp()
+    {
+        FixtureTree fixture;
+        const QByteArray deep = "a-rather-long-folder-name/and-another-long-one/and-yet-another-one-here/";
+        fixture.make({deep + "x=5", "a-rather-long-folder-name/y=1"});
+        fMain window(m_fileSystem);
+        showActive(window);
+        const QString answer = QString::fromLocal8Bit(fixture.path());
+        mBrowse::setFolderDialog([answer](QWidget *, const QString &, unsigned, const QString &) { return answer; });
+        WindowInput::click(window.cmdBrowse);
+        QVERIFY(!window.lblGraphed->isVisible());
+        QVERIFY(!window.cmdUp->isVisible());
+
+        clickNode(window, fixture.path());
+        QVERIFY(window.lblGraphed->isVisible());
+        QCOMPARE(window.lblGraphed->toolTip(), QString::fromLocal8Bit(fixture.path().chopped(1)));
+        QVERIFY(!window.cmdUp->isVisible());
+
+        // Down by the list, twice: the path grows too long and is shortened in the middle.
+        for (int step = 0; step < 2; ++step) {
+            QtListView *list = window.lvwFolders;
+            const int last = list->topLevelItemCount() - 1;
+            WindowInput::doubleClick(list->viewport(), list->visualItemRect(list->topLevelItem(last)).center());
+        }
+        const QByteArray twoDown = fixture.path() + "a-rather-long-folder-name/and-another-long-one/";
+        QCOMPARE(window.trvFolders->selectedItem()->key(), twoDown);
+        QCOMPARE(window.lblGraphed->toolTip(), QString::fromLocal8Bit(twoDown.chopped(1)));
+        const QString shown = window.lblGraphed->text();
+        QVERIFY2(shown.contains(QStringLiteral("…")), qPrintable(shown));
+        QVERIFY(shown.endsWith(QStringLiteral("another-long-one")) || shown.endsWith(QStringLiteral("one")));
+        QVERIFY(window.lblGraphed->fontMetrics().horizontalAdvance(shown) <= window.lblGraphed->width());
+
+        // "上へ" by the pointer: one level at a time, and gone at the root.
+        QVERIFY(window.cmdUp->isVisible());
+        WindowInput::click(window.cmdUp);
+        QCOMPARE(window.trvFolders->selectedItem()->key(), fixture.path() + "a-rather-long-folder-name/");
+        WindowInput::click(window.cmdUp);
+        QCOMPARE(window.trvFolders->selectedItem()->key(), fixture.path());
+        QVERIFY(!window.cmdUp->isVisible());
+    }
+
+    // The picker opens at the home folder first, then at the root on show; an export's
+    // root is no folder here, so after an import it opens at home again.
+    void thePickerOpensWhereThePersonIs()
+    {
+        FixtureTree fixture;
+        fixture.make({"a/x=1"});
+        QTemporaryDir folder;
+        const QString exportFile = writeExport(folder, fixture.path());
+        fMain window(m_fileSystem);
+        showActive(window);
+        QStringList startFolders;
+        QString answer = QString::fromLocal8Bit(fixture.path());
+        mBrowse::setFolderDialog([&](QWidget *, const QString &, unsigned, const QString &startFolder) {
+            startFolders << startFolder;
+            return answer;
+        });
+        WindowInput::click(window.cmdBrowse);
+        answer.clear();
+        WindowInput::click(window.cmdBrowse);
+        window.openImport(exportFile);
+        WindowInput::click(window.cmdBrowse);
+        QCOMPARE(startFolders, (QStringList{QDir::homePath(), QString::fromLocal8Bit(fixture.path()), QDir::homePath()}));
+    }
+};
+
+ZK_TEST_MAIN(TestFirstThings)
+#include "tst_first_things.moc"
