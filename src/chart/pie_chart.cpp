@@ -1,9 +1,10 @@
 #include "chart/pie_chart.h"
 
 #include "chart/label_layout.h"
-
 #include "platform/locale_formats.h"
 #include "platform/rounding.h"
+
+#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
@@ -105,11 +106,18 @@ void cPieChart::Draw()
         });
     }
     if (others.Count() > 0) {
-        sections.Add(otherSize, qint32(otherColour), otherText, QByteArray(""));
+        sections.Add(otherSize, qint32(otherColour), otherText, QByteArray(""))->Note = foldedNote(others);
         skipIfFailing([&] { ListOtherSections(others); });
     }
 
     PieFigure figure = layOut(sections, total, geometry);
+    // The folded slice knows what it holds, for the pointer, the keyboard and the ear.
+    for (PieSlice &slice : figure.slices) {
+        if (slice.key.isEmpty()) {
+            for (int i = 1; i <= others.Count(); ++i)
+                skipIfFailing([&] { slice.foldedKeys.push_back(sectionAt(others, i)->Key); });
+        }
+    }
     drawSlices(figure);
     drawLabels(figure);
     skipIfFailing([&] { canvas().setFigure(figure); });
@@ -281,6 +289,25 @@ void cPieChart::drawLabels(PieFigure &figure)
 cPieChart::Point cPieChart::PointOnEllipse(double angle, qint16 rx, qint16 ry, qint16 cx, qint16 cy) const
 {
     return {int16(cx + rx * std::cos(angle)), int16(cy + ry * std::sin(angle))};
+}
+
+QString cPieChart::foldedNote(const cSections &others) const
+{
+    // The largest first, a handful of them: a folder of thousands of small sub-folders
+    // folds them all.
+    std::vector<std::shared_ptr<cSection>> held;
+    for (int i = 1; i <= others.Count(); ++i) {
+        if (std::shared_ptr<cSection> section = others.Item(i))
+            held.push_back(std::move(section));
+    }
+    std::stable_sort(held.begin(), held.end(), [](const auto &a, const auto &b) { return a->Size > b->Size; });
+    QStringList parts;
+    for (size_t i = 0; i < held.size() && i < foldedNoteEntries; ++i)
+        parts << (m_sizeText ? held[i]->Text + QLatin1Char(' ') + m_sizeText(held[i]->Size) : held[i]->Text);
+    QString note = QStringLiteral("（") + parts.join(QStringLiteral("、"));
+    if (held.size() > foldedNoteEntries)
+        note += QStringLiteral("、ほか %1 件").arg(held.size() - foldedNoteEntries);
+    return note + QStringLiteral("）");
 }
 
 void cPieChart::ListOtherSections(const cSections &others)

@@ -57,6 +57,9 @@ private:
 
     Point PointOnEllipse(double angle, qint16 rx, qint16 ry, qint16 cx, qint16 cy) const;
     void ListOtherSections(const cSections &others);
+    // What the folded slice holds, told beside its size: names and sizes, largest first.
+    QString foldedNote(const cSections &others) const;
+    static constexpr size_t foldedNoteEntries = 10;
     // Returns the label's framed box.
     QRect DrawLabel(const QString &text, qint16 x, qint16 y);
     PieFigure layOut(const cSections &sections, double total, const Geometry &geometry) const;

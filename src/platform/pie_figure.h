@@ -17,7 +17,8 @@ struct PieSlice {
     QString name;
     QByteArray key; // the folder a section stands for; empty for the folded "その他"
     QString sizeText;
-    QString note; // what the size leaves out, told after it
+    QString note; // what the size leaves out, or what the folded slice holds, told after it
+    std::vector<QByteArray> foldedKeys; // of the folded slice: the sections it holds
     double share = 0; // of the pie's total, 0 to 1
     Colour colour = 0;
     double startAngle = 0;

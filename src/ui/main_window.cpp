@@ -173,6 +173,8 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
     connect(picGraph, &QtCanvas::sliceActivated, this, [this](const QByteArray &key) {
         if (isSubFolderRow(key))
             handle([&] { graphFolder(key); });
+        else if (key.isEmpty())
+            handle([this] { showFoldedRows(); });
     });
     connect(picGraph, &QtCanvas::backRequested, this, [this] { handle([this] { goUp(); }); });
     connect(lvwFolders, &QtListView::backRequested, this, [this] { handle([this] { goUp(); }); });
@@ -302,6 +304,17 @@ void fMain::showGraphedFolder()
     lblGraphed->setText(lblGraphed->fontMetrics().elidedText(path, Qt::ElideMiddle, lblGraphed->width() - 8));
     lblGraphed->setToolTip(path);
     lblGraphed->setAccessibleDescription(path);
+}
+
+void fMain::showFoldedRows()
+{
+    // The folded slice's folders are rows of the list already: they are picked out there.
+    for (const PieSlice &slice : picGraph->figure().slices) {
+        if (slice.key.isEmpty() && !slice.foldedKeys.empty()) {
+            lvwFolders->selectRows(slice.foldedKeys);
+            lvwFolders->setFocus(Qt::OtherFocusReason);
+        }
+    }
 }
 
 void fMain::goUp()

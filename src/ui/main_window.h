@@ -89,6 +89,7 @@ private:
     void redrawGraph();
     void showGraphedFolder();
     void goUp();
+    void showFoldedRows();
     void offerRescanOfLostFolder(const QByteArray &folderPath);
     void cmdBrowse_Click();
     void txtRootFolder_Enter();

@@ -4,9 +4,25 @@
 #include "platform/widgets/qt_tree_view.h"
 #include "ui/main_window.h"
 
+#include <QFileInfo>
+#include <QImageWriter>
 #include <QPixmap>
+#include <QStringList>
 
-bool writeSnapshot(fMain &window, const QByteArray &folderPath, const QString &pngPath, QString &message)
+bool canWriteSnapshot(const QString &path, QString &message)
+{
+    const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
+    const QList<QByteArray> formats = QImageWriter::supportedImageFormats();
+    if (!suffix.isEmpty() && formats.contains(suffix))
+        return true;
+    QStringList names;
+    for (const QByteArray &format : formats)
+        names << QString::fromLatin1(format);
+    message = QStringLiteral("cannot write %1: its suffix names no image format this program writes (%2)").arg(path, names.join(QStringLiteral(", ")));
+    return false;
+}
+
+bool writeSnapshot(fMain &window, const QByteArray &folderPath, const QString &imagePath, QString &message)
 {
     window.openRoot(folderPath);
     TreeNode *root = window.trvFolders->node(folderPath);
@@ -16,8 +32,10 @@ bool writeSnapshot(fMain &window, const QByteArray &folderPath, const QString &p
     }
     window.trvFolders->expandItem(QtTreeView::itemOf(root));
     window.trvFolders->clickNode(*root);
-    if (!window.grab().save(pngPath, "PNG")) {
-        message = QStringLiteral("could not write %1").arg(pngPath);
+    // The format is the one the file's suffix names.
+    QImageWriter writer(imagePath);
+    if (!writer.write(window.grab().toImage())) {
+        message = QStringLiteral("could not write %1: %2").arg(imagePath, writer.errorString());
         return false;
     }
     return true;

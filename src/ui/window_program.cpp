@@ -101,6 +101,11 @@ int runWindowProgram(const CommandLine &commandLine, int argc, char *argv[])
     fMain window(fileSystem);
 
     if (commandLine.action == CommandLine::Action::WriteSnapshot) {
+        // A file that cannot be written is a wrong command line, told before any scan.
+        if (QString message; !canWriteSnapshot(commandLine.snapshotFile, message)) {
+            std::fprintf(stderr, "zorvik-kavrona: %s\n", qPrintable(message));
+            return 2;
+        }
         // Inside the event loop, so that an error shown by the window ends it.
         QTimer::singleShot(0, &window, [&] {
             QString message;

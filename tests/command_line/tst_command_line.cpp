@@ -257,6 +257,42 @@ private slots:
         QCOMPARE(shot.size(), QSize(781, 466));
     }
 
+    // The picture's format is the one its suffix names; a suffix that names none is a
+    // wrong command line, and nothing is scanned or written.
+    void aSnapshotInTheFormatItsSuffixNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("begins"); // the file's first bytes
+        QTest::newRow("PNG") << "shot.png" << 0 << QByteArray("\x89PNG");
+        QTest::newRow("JPEG") << "shot.jpg" << 0 << QByteArray("\xff\xd8");
+        QTest::newRow("BMP, in capitals") << "shot.BMP" << 0 << QByteArray("BM");
+        QTest::newRow("no format") << "shot.xyz" << 2 << QByteArray();
+        QTest::newRow("no suffix") << "shot" << 2 << QByteArray();
+    }
+
+    void aSnapshotInTheFormatItsSuffixNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, status);
+        QFETCH(QByteArray, begins);
+        FixtureTree fixture;
+        fixture.make({"Data/a=3000"});
+        const QString picture = QString::fromLocal8Bit(fixture.path()) + name;
+        QProcess process;
+        run(process, {QStringLiteral("--snapshot"), picture, QString::fromLocal8Bit(fixture.path())});
+        QCOMPARE(process.exitCode(), status);
+        if (status != 0) {
+            QVERIFY(process.readAllStandardError().contains("zorvik-kavrona: cannot write " + picture.toLocal8Bit() + ": its suffix names no image format"));
+            QVERIFY(!QFile::exists(picture));
+            return;
+        }
+        QFile file(picture);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.read(begins.size()) == begins);
+        QCOMPARE(QImage(picture).size(), QSize(781, 466));
+    }
+
     // A shell passes a name's bytes as they are, UTF-8 or not.
     void aSnapshotOfAFolderNamedInOtherBytes()
     {

@@ -13,11 +13,14 @@
 #include "ui/main_window.h"
 
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolButton>
+
+#include <cmath>
 
 // The first things a person tries: typing a path, seeing which folder is graphed and
 // going up from it, and where the picker opens.
@@ -182,6 +185,53 @@ private slots:
         window.openImport(exportFile);
         WindowInput::click(window.cmdBrowse);
         QCOMPARE(startFolders, (QStringList{QDir::homePath(), QString::fromLocal8Bit(fixture.path()), QDir::homePath()}));
+    }
+
+    // The folded slice tells what it holds, and a click or Enter on it picks those
+    // folders out in the list.
+    void whatTheFoldedSliceHolds_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("a click") << "click";
+        QTest::newRow("Enter") << "enter";
+    }
+
+    void whatTheFoldedSliceHolds()
+    {
+        QFETCH(QString, how);
+        FixtureTree fixture;
+        fixture.make({"big/x=10000", "small/y=100", "smaller/z=50"});
+        fMain window(m_fileSystem);
+        showActive(window);
+        const QString answer = QString::fromLocal8Bit(fixture.path());
+        mBrowse::setFolderDialog([answer](QWidget *, const QString &, unsigned, const QString &) { return answer; });
+        WindowInput::click(window.cmdBrowse);
+        clickNode(window, fixture.path());
+        const PieFigure figure = window.picGraph->figure();
+        QCOMPARE(figure.slices.size(), size_t(2));
+        const PieSlice &other = figure.slices.back();
+        QCOMPARE(other.name, QStringLiteral("その他"));
+        QCOMPARE(other.note, QStringLiteral("（small 100 バイト、smaller 50 バイト）"));
+
+        if (how == "click") {
+            const double middle = (other.startAngle + other.endAngle) / 2;
+            WindowInput::click(window.picGraph, QPoint(figure.centre.x() + int(0.6 * figure.radiusX * std::cos(middle)),
+                                                       figure.centre.y() + int(0.6 * figure.radiusY * std::sin(middle))));
+        } else {
+            window.picGraph->setFocus();
+            WindowInput::key(window.picGraph, Qt::Key_Right);
+            WindowInput::key(window.picGraph, Qt::Key_Right);
+            QCOMPARE(window.picGraph->currentSlice(), 1);
+            WindowInput::key(window.picGraph, Qt::Key_Return);
+        }
+        QStringList selected;
+        for (QTreeWidgetItem *row : window.lvwFolders->selectedItems())
+            selected << row->text(0);
+        selected.sort();
+        QCOMPARE(selected, (QStringList{"small", "smaller"}));
+        QVERIFY(window.lvwFolders->hasFocus());
+        // Still the root's graph.
+        QCOMPARE(window.trvFolders->selectedItem()->key(), fixture.path());
     }
 };
 

@@ -89,6 +89,7 @@ QtListView::QtListView(QWidget *parent)
     setTextElideMode(Qt::ElideRight);
     setItemDelegate(new ElidedTextToolTips(this));
     header()->setSectionsMovable(false);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     header()->setSectionsClickable(true);
     connect(header(), &QHeaderView::sectionClicked, this, &QtListView::sortByHeader);
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) { emit rowActivated(keyOf(item)); });
@@ -126,6 +127,27 @@ void QtListView::sortByHeader(int column)
 QByteArray QtListView::keyAt(int row) const
 {
     return keyOf(topLevelItem(row));
+}
+
+void QtListView::selectRows(const std::vector<QByteArray> &keys)
+{
+    QSet<QByteArray> wanted;
+    for (const QByteArray &key : keys)
+        wanted.insert(comparableKey(key, pathKeyComparison));
+    clearSelection();
+    QTreeWidgetItem *first = nullptr;
+    for (int row = 0; row < topLevelItemCount(); ++row) {
+        QTreeWidgetItem *item = topLevelItem(row);
+        if (!wanted.contains(comparableKey(keyOf(item), pathKeyComparison)))
+            continue;
+        item->setSelected(true);
+        if (!first)
+            first = item;
+    }
+    if (first) {
+        setCurrentItem(first, 0, QItemSelectionModel::NoUpdate);
+        scrollToItem(first);
+    }
 }
 
 QByteArray QtListView::currentKey() const

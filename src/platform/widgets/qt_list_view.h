@@ -5,6 +5,8 @@
 #include <QSet>
 #include <QTreeWidget>
 
+#include <vector>
+
 // A report-style list over a QTreeWidget: rows without tree decoration, column headers
 // aligned left. Rows stay in the order they were added until a header is clicked: then
 // they sort by that column (names as the tree sorts them, sizes and shares by the size),
@@ -22,6 +24,8 @@ public:
     // The key of the row shown at a position of the list; empty for none.
     QByteArray keyAt(int row) const;
     QByteArray currentKey() const;
+    // Selects the rows of these keys, and only those, and shows the first of them.
+    void selectRows(const std::vector<QByteArray> &keys);
 
 signals:
     void rowMenuRequested(const QByteArray &key, const QPoint &globalPosition);
