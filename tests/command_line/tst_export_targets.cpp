@@ -1,4 +1,5 @@
 #include "support/allocation_limit.h"
+#include "support/export_text.h"
 #include "support/child_process.h"
 #include "support/fixture_tree.h"
 #include "support/test_main.h"
@@ -398,13 +399,7 @@ private slots:
             return;
         }
         // 100,000 folders take more than a megabyte to hold.
-        QFile big(file);
-        QVERIFY(big.open(QIODevice::WriteOnly));
-        big.write("[1,2,{},[{\"name\":\"/big\"}");
-        for (int folder = 0; folder < 100000; ++folder)
-            big.write(",[{\"name\":\"d" + QByteArray::number(folder) + "\"}]");
-        big.write("]]");
-        big.close();
+        QVERIFY(writeWideExport(file, 100000));
         const Run imported = run({QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("--import"), file}, {}, limited);
         QCOMPARE(imported.err, "zorvik-kavrona: " + file.toLocal8Bit() + ": not enough memory to import it\n");
         QCOMPARE(imported.exitCode, 1);

@@ -180,7 +180,7 @@ private slots:
         QVERIFY(::chmod((tree.path() + "locked").constData(), 0) == 0);
         const QByteArray root = tree.path();
         const std::optional<QByteArray> output = runInChild([&]() -> std::optional<QByteArray> {
-            if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0))
+            if (!runAsNobody())
                 return std::nullopt;
             PosixFolderEnumerator fileSystem;
             const auto walk = fileSystem.startWalk(root);

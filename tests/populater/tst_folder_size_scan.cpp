@@ -197,7 +197,7 @@ private slots:
         const QByteArray root = tree.path();
         // Root reads every folder, so the scan runs as nobody in a child process.
         const std::optional<QByteArray> output = runInChild([&]() -> std::optional<QByteArray> {
-            if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0))
+            if (!runAsNobody())
                 return std::nullopt;
             PosixFolderEnumerator fileSystem;
             return serialized(scan(fileSystem, root));

@@ -1,5 +1,6 @@
 #include "support/child_process.h"
 
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,4 +34,10 @@ std::optional<QByteArray> runInChild(const std::function<std::optional<QByteArra
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return std::nullopt;
     return output;
+}
+
+bool runAsNobody()
+{
+    constexpr uid_t nobody = 65534;
+    return ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setresgid(nobody, nobody, nobody) == 0 && ::setresuid(nobody, nobody, nobody) == 0);
 }

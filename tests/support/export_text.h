@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QRegularExpression>
 #include <QString>
 
@@ -9,4 +10,18 @@ inline QByteArray undatedExport(const QByteArray &exported)
 {
     static const QRegularExpression timestamp(QStringLiteral("\"timestamp\":[0-9]+"));
     return QString::fromLatin1(exported).remove(timestamp).toLatin1();
+}
+
+// An export of one folder holding `folders` empty sub-folders, written to a file: more
+// than a small allocation limit lets an import hold. False when it could not be written.
+inline bool writeWideExport(const QString &file, int folders)
+{
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    out.write("[1,2,{},[{\"name\":\"/big\"}");
+    for (int folder = 0; folder < folders; ++folder)
+        out.write(",[{\"name\":\"d" + QByteArray::number(folder) + "\"}]");
+    out.write("]]");
+    return out.flush();
 }

@@ -8,6 +8,7 @@
 #include "support/message_boxes.h"
 #include "support/test_main.h"
 #include "support/window_input.h"
+#include "support/window_reading.h"
 #include "ui/folder_picker.h"
 #include "ui/fonts.h"
 #include "ui/main_window.h"
@@ -37,17 +38,6 @@ private:
         QVERIFY(QTest::qWaitForWindowActive(&window));
     }
 
-    // The tree below a folder, written as an export file in a folder of the test's.
-    QString writeExport(const QTemporaryDir &folder, const QByteArray &root)
-    {
-        const QString name = folder.filePath(QStringLiteral("tree.json"));
-        QFile out(name);
-        if (!out.open(QIODevice::WriteOnly))
-            return {};
-        ScanControl control;
-        QString error;
-        return exportFolder(m_fileSystem, root, out, control, error) ? name : QString();
-    }
 
     static void clickNode(fMain &window, const QByteArray &key)
     {
@@ -170,7 +160,7 @@ private slots:
         FixtureTree fixture;
         fixture.make({"a/x=1"});
         QTemporaryDir folder;
-        const QString exportFile = writeExport(folder, fixture.path());
+        const QString exportFile = writeExportFile(m_fileSystem, folder, fixture.path());
         fMain window(m_fileSystem);
         showActive(window);
         QStringList startFolders;

@@ -9,6 +9,7 @@
 #include "support/message_boxes.h"
 #include "support/test_main.h"
 #include "support/window_input.h"
+#include "support/window_reading.h"
 #include "ui/folder_picker.h"
 #include "ui/fonts.h"
 #include "ui/main_window.h"
@@ -119,15 +120,6 @@ private:
         return entries;
     }
 
-    static QStringList rows(const fMain &window)
-    {
-        QStringList texts;
-        for (int i = 0; i < window.lvwFolders->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem *row = window.lvwFolders->topLevelItem(i);
-            texts << row->text(0) + ' ' + row->text(1) + ' ' + row->text(2);
-        }
-        return texts;
-    }
 
     static QStringList texts(Session &session, const QList<QByteArray> &relatives)
     {
@@ -190,7 +182,7 @@ private slots:
         auto session = start({"a/b/x=100", "a/y=10", "c/z=5"}, change == "cancel" ? "a/b/" : "");
         fMain &window = *session->window;
         clickNode(*session, "");
-        QCOMPARE(rows(window), (QStringList{"c 5 バイト 4.35%", "a 110 バイト 95.65%"}));
+        QCOMPARE(breakdownRows(window), (QStringList{"c 5 バイト 4.35%", "a 110 バイト 95.65%"}));
         const bool bWasOpen = QtTreeView::itemOf(session->node("a/"))->isExpanded();
 
         FixtureTree &fixture = session->fixture;
@@ -225,7 +217,7 @@ private slots:
         const QString rootName = QString::fromLocal8Bit(QDir(QString::fromLocal8Bit(fixture.path())).dirName().toLocal8Bit());
         nodes[0] = nodes[0].arg(rootName);
         QCOMPARE(texts(*session, {"", "a/", "a/b/", "c/"}), nodes);
-        QCOMPARE(rows(window), graph);
+        QCOMPARE(breakdownRows(window), graph);
         // The rest of the tree stays as it was, open or closed.
         QVERIFY(QtTreeView::itemOf(session->node(""))->isExpanded());
         if (session->node("a/b/"))
@@ -366,7 +358,7 @@ private slots:
             return;
         // The node above it opened, and Backspace on the chart goes back up.
         QVERIFY(QtTreeView::itemOf(session->node(""))->isExpanded());
-        QCOMPARE(rows(window).first().section(' ', 0, 0), QStringLiteral("単一フォルダ"));
+        QCOMPARE(breakdownRows(window).first().section(' ', 0, 0), QStringLiteral("単一フォルダ"));
         window.picGraph->setFocus();
         WindowInput::key(&window, Qt::Key_Backspace);
         QCOMPARE(session->tree()->selectedItem()->key(), session->path(""));
@@ -392,12 +384,12 @@ private slots:
         fMain &window = *session->window;
         QtListView *list = window.lvwFolders;
         clickNode(*session, "");
-        QCOMPARE(rows(window), (QStringList{"c 5 バイト 4.35%", "a 110 バイト 95.65%"}));
+        QCOMPARE(breakdownRows(window), (QStringList{"c 5 バイト 4.35%", "a 110 バイト 95.65%"}));
         const auto rowPlace = [&](int row) { return list->visualItemRect(list->topLevelItem(row)).center(); };
 
         // A double-click on a sub-folder's row graphs it and selects its node.
         WindowInput::doubleClick(list->viewport(), rowPlace(1));
-        QCOMPARE(rows(window), (QStringList{"単一フォルダ 10 バイト 9.09%", "b 100 バイト 90.91%"}));
+        QCOMPARE(breakdownRows(window), (QStringList{"単一フォルダ 10 バイト 9.09%", "b 100 バイト 90.91%"}));
         QCOMPARE(session->tree()->selectedItem(), session->node("a/"));
         // The row of the folder's own files leads nowhere.
         WindowInput::doubleClick(list->viewport(), rowPlace(0));
@@ -405,7 +397,7 @@ private slots:
         // Down again, opening the nodes on the way; then Backspace goes back up.
         WindowInput::doubleClick(list->viewport(), rowPlace(1));
         QCOMPARE(session->tree()->selectedItem(), session->node("a/b/"));
-        QCOMPARE(rows(window), (QStringList{"単一フォルダ 100 バイト 100.00%"}));
+        QCOMPARE(breakdownRows(window), (QStringList{"単一フォルダ 100 バイト 100.00%"}));
         WindowInput::key(&window, Qt::Key_Backspace);
         QCOMPARE(session->tree()->selectedItem(), session->node("a/"));
         WindowInput::key(&window, Qt::Key_Backspace);
@@ -413,7 +405,7 @@ private slots:
         // At the root it stays.
         WindowInput::key(&window, Qt::Key_Backspace);
         QCOMPARE(session->tree()->selectedItem(), session->node(""));
-        QCOMPARE(rows(window).size(), 2);
+        QCOMPARE(breakdownRows(window).size(), 2);
         // A sub-folder's row has the folder menu too.
         QGuiApplication::clipboard()->clear();
         pickFromMenu([&] { rightPress(list->viewport(), rowPlace(0)); }, QStringLiteral("パスをコピー"));
@@ -469,7 +461,7 @@ private slots:
         }
         const auto shownNames = [&] {
             QStringList shown;
-            for (const QString &row : rows(window))
+            for (const QString &row : breakdownRows(window))
                 shown << row.section(' ', 0, 0);
             return shown;
         };

@@ -1,6 +1,7 @@
 #include "platform/posix_folder_enumerator.h"
 #include "platform/widgets/qt_tree_view.h"
 #include "support/allocation_limit.h"
+#include "support/export_text.h"
 #include "support/fixture_tree.h"
 #include "support/message_boxes.h"
 #include "support/test_main.h"
@@ -24,13 +25,7 @@ private slots:
         fixture.make({"before/x=5"});
         // 100,000 folders take more than a megabyte to hold.
         const QString file = QString::fromLocal8Bit(fixture.path()) + "big.json";
-        QFile big(file);
-        QVERIFY(big.open(QIODevice::WriteOnly));
-        big.write("[1,2,{},[{\"name\":\"/big\"}");
-        for (int folder = 0; folder < 100000; ++folder)
-            big.write(",[{\"name\":\"d" + QByteArray::number(folder) + "\"}]");
-        big.write("]]");
-        big.close();
+        QVERIFY(writeWideExport(file, 100000));
 
         PosixFolderEnumerator fileSystem;
         fMain window(fileSystem);

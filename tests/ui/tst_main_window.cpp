@@ -9,6 +9,7 @@
 #include "support/message_boxes.h"
 #include "support/test_main.h"
 #include "support/window_input.h"
+#include "support/window_reading.h"
 #include "support/tree_texts.h"
 #include "ui/background_pictures.h"
 #include "ui/folder_picker.h"
@@ -73,15 +74,6 @@ private:
         WindowInput::click(window.trvFolders->viewport(), placeOfNode(window, node));
     }
 
-    static QStringList breakdownRows(const fMain &window)
-    {
-        QStringList rows;
-        for (int i = 0; i < window.lvwFolders->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem *row = window.lvwFolders->topLevelItem(i);
-            rows << row->text(0) + ' ' + row->text(1) + ' ' + row->text(2);
-        }
-        return rows;
-    }
 
 private slots:
     void initTestCase()

@@ -11,6 +11,7 @@
 #include "support/progress_dialog.h"
 #include "support/test_main.h"
 #include "support/window_input.h"
+#include "support/window_reading.h"
 #include "ui/folder_picker.h"
 #include "ui/fonts.h"
 #include "ui/main_window.h"
@@ -59,17 +60,6 @@ private:
         WindowInput::click(window.cmdBrowse);
     }
 
-    // The tree below a folder, written as an export file in a folder of the test's.
-    QString writeExport(const QTemporaryDir &folder, const QByteArray &root)
-    {
-        const QString name = folder.filePath(QStringLiteral("tree.json"));
-        QFile out(name);
-        if (!out.open(QIODevice::WriteOnly))
-            return {};
-        ScanControl control;
-        QString error;
-        return exportFolder(m_fileSystem, root, out, control, error) ? name : QString();
-    }
 
     static QPoint placeOf(fMain &window, const QByteArray &key)
     {
@@ -83,15 +73,6 @@ private:
         WindowInput::click(window.trvFolders->viewport(), placeOf(window, key));
     }
 
-    static QStringList rows(const fMain &window)
-    {
-        QStringList texts;
-        for (int i = 0; i < window.lvwFolders->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem *row = window.lvwFolders->topLevelItem(i);
-            texts << row->text(0) + ' ' + row->text(1) + ' ' + row->text(2);
-        }
-        return texts;
-    }
 
     static QList<QByteArray> sliceKeys(const fMain &window)
     {
@@ -177,7 +158,7 @@ private slots:
         showActive(window);
         chooseWithSelect(window, first.path());
         clickNode(window, first.path() + "old/");
-        QCOMPARE(rows(window), (QStringList{"単一フォルダ 100 バイト 25.00%", "deep 300 バイト 75.00%"}));
+        QCOMPARE(breakdownRows(window), (QStringList{"単一フォルダ 100 バイト 25.00%", "deep 300 バイト 75.00%"}));
 
         QByteArray newRoot = second.path();
         if (how == "SELECT") {
@@ -188,7 +169,7 @@ private slots:
             WindowInput::drop(window.picGraph, data);
         } else {
             QTemporaryDir folder;
-            const QString exportFile = writeExport(folder, second.path());
+            const QString exportFile = writeExportFile(m_fileSystem, folder, second.path());
             QVERIFY(!exportFile.isEmpty());
             window.openImport(exportFile);
         }
@@ -196,16 +177,16 @@ private slots:
         // The chart and the list show nothing of the old root, and Backspace does not go
         // up from a folder of it.
         QVERIFY(window.trvFolders->node(newRoot));
-        QCOMPARE(rows(window), QStringList());
+        QCOMPARE(breakdownRows(window), QStringList());
         QCOMPARE(sliceKeys(window), QList<QByteArray>());
         QCOMPARE(window.List2->count(), 0);
         window.picGraph->setFocus();
         WindowInput::key(window.picGraph, Qt::Key_Backspace);
-        QCOMPARE(rows(window), QStringList());
+        QCOMPARE(breakdownRows(window), QStringList());
 
         // A click on the new root graphs it.
         clickNode(window, newRoot);
-        QCOMPARE(rows(window), (QStringList{"単一フォルダ 5 バイト 11.11%", "q 10 バイト 22.22%", "p 30 バイト 66.67%"}));
+        QCOMPARE(breakdownRows(window), (QStringList{"単一フォルダ 5 バイト 11.11%", "q 10 バイト 22.22%", "p 30 バイト 66.67%"}));
         QCOMPARE(sliceKeys(window), (QList<QByteArray>{newRoot, newRoot + "q/", newRoot + "p/"}));
     }
 
@@ -223,7 +204,7 @@ private slots:
         QStringList told = answerMessageBox([&] { clickNode(window, fixture.path() + "gone/"); }, QStringLiteral("閉じる"));
         QVERIFY2(told.value(0).contains(QString::fromLocal8Bit(fixture.path() + "gone/")), qPrintable(told.join('|')));
         QVERIFY2(told.contains(fMain::rescanText), qPrintable(told.join('|')));
-        QCOMPARE(rows(window), QStringList());
+        QCOMPARE(breakdownRows(window), QStringList());
         QCOMPARE(window.picGraph->figure().slices.size(), size_t(0));
         QVERIFY(window.trvFolders->node(fixture.path() + "gone/"));
 
@@ -231,7 +212,7 @@ private slots:
         told = answerMessageBox([&] { clickNode(window, fixture.path() + "gone/"); }, fMain::rescanText);
         QTRY_VERIFY(!window.trvFolders->node(fixture.path() + "gone/"));
         QCOMPARE(window.trvFolders->node(fixture.path())->text(), QString::fromLocal8Bit(fixture.path().chopped(1).mid(fixture.path().chopped(1).lastIndexOf('/') + 1)) + QStringLiteral(" 【11 バイト】"));
-        QCOMPARE(rows(window), (QStringList{"単一フォルダ 1 バイト 9.09%", "kept 10 バイト 90.91%"}));
+        QCOMPARE(breakdownRows(window), (QStringList{"単一フォルダ 1 バイト 9.09%", "kept 10 バイト 90.91%"}));
     }
 
     void anImportIsNeverTakenForLocalFolders()
@@ -239,7 +220,7 @@ private slots:
         FixtureTree fixture;
         fixture.make({"a/x=10", "b/y=20"});
         QTemporaryDir folder;
-        const QString exportFile = writeExport(folder, fixture.path());
+        const QString exportFile = writeExportFile(m_fileSystem, folder, fixture.path());
         QVERIFY(!exportFile.isEmpty());
         fMain window(m_fileSystem);
         showActive(window);
@@ -278,7 +259,7 @@ private slots:
         // The root's graph: the breakdown row, the slice's tooltip text and what a screen
         // reader is told.
         clickNode(window, fixture.path());
-        QCOMPARE(rows(window), (QStringList{"plain 3 バイト 30.00%", "dotted ［隠し項目は除外］ 7 バイト 70.00%"}));
+        QCOMPARE(breakdownRows(window), (QStringList{"plain 3 バイト 30.00%", "dotted ［隠し項目は除外］ 7 バイト 70.00%"}));
         const PieSlice &dotted = window.picGraph->figure().slices.at(1);
         QCOMPARE(dotted.note, QStringLiteral("［隠し項目は除外］"));
         QAccessibleInterface *chart = QAccessible::queryAccessibleInterface(window.picGraph);
@@ -290,7 +271,7 @@ private slots:
 
         // Its own files leave the dot-names out: the "単一フォルダ" row says so too.
         clickNode(window, fixture.path() + "dotted/");
-        QCOMPARE(rows(window), (QStringList{"単一フォルダ ［隠し項目は除外］ 7 バイト 100.00%"}));
+        QCOMPARE(breakdownRows(window), (QStringList{"単一フォルダ ［隠し項目は除外］ 7 バイト 100.00%"}));
     }
 
     // An export tells the same: a folder with a read error, and names beginning with "."
