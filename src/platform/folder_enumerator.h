@@ -56,6 +56,14 @@ public:
     // failures that are the system's (access denied, an I/O error) from those by rule
     // and from a folder that is gone.
     virtual bool list(const QByteArray &folderPath, EntryDetail detail, FolderListing &listing) = 0;
+
+    // Whether list() would list the folder, found out without reading its entries
+    // where the walk can.
+    virtual bool reachable(const QByteArray &folderPath)
+    {
+        FolderListing listing;
+        return list(folderPath, EntryDetail::NamesAndTypes, listing);
+    }
 };
 
 class FolderEnumerator

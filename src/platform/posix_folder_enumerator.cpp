@@ -172,6 +172,8 @@ public:
         return true;
     }
 
+    bool reachable(const QByteArray &folderPath) override { return reach(folderPath); }
+
 private:
     // A folder on the way down from the root to the folder listed last. Its name is the
     // part of m_path between the level before it and pathLength.

@@ -138,8 +138,7 @@ quint8 cNodePopulater::marksOf(const QByteArray &folderPath) const
 
 bool cNodePopulater::isListable(const QByteArray &folderPath)
 {
-    FolderListing listing;
-    return m_walk && m_walk->list(folderPath, EntryDetail::NamesAndTypes, listing);
+    return m_walk && m_walk->reachable(folderPath);
 }
 
 void cNodePopulater::addRootNode(TreeControl &tree, const QByteArray &sRootFolder, double total)

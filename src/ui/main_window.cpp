@@ -140,6 +140,10 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
     describe(List2, chartLinesName, QStringLiteral("円グラフの各部分と割合"));
     describe(lvwFolders, breakdownName, QStringLiteral("グラフに表示したフォルダの内訳: フォルダ名、容量、割合"));
 
+    m_redrawTimer.setSingleShot(true);
+    m_redrawTimer.setInterval(40);
+    connect(&m_redrawTimer, &QTimer::timeout, this, [this] { handle([this] { redrawGraph(); }); });
+
     // Empty and hidden until a folder is graphed, so the window starts as it always did.
     lblGraphed->setAutoFillBackground(true);
     lblGraphed->hide();
@@ -563,7 +567,7 @@ void fMain::resizeEvent(QResizeEvent *event)
         m_background = windowBackground(devicePixelRatioF(), size());
     // The graph on show is drawn again at the chart's new size, once the resizing rests.
     if (!m_graphedFolder.isEmpty())
-        QTimer::singleShot(0, this, [this] { handle([this] { redrawGraph(); }); });
+        m_redrawTimer.start();
 }
 
 void fMain::redrawGraph()

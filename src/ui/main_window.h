@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QSize>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
@@ -120,4 +121,5 @@ private:
     // The folder the chart and the breakdown list show; empty before the first graph.
     QByteArray m_graphedFolder;
     QSize m_graphedSize; // the chart's size when it was drawn
+    QTimer m_redrawTimer;
 };

@@ -21,6 +21,8 @@ public:
         return m_real->list(folderPath, detail, listing);
     }
 
+    bool reachable(const QByteArray &folderPath) override { return !m_failingPaths.contains(folderPath) && m_real->reachable(folderPath); }
+
 private:
     std::unique_ptr<FolderWalk> m_real;
     const QByteArrayList &m_failingPaths;

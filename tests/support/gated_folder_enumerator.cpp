@@ -20,6 +20,9 @@ public:
         return m_real->list(folderPath, detail, listing);
     }
 
+    // Only listings wait at the gate.
+    bool reachable(const QByteArray &folderPath) override { return m_real->reachable(folderPath); }
+
 private:
     GatedFolderEnumerator &m_gate;
     std::unique_ptr<FolderWalk> m_real;
