@@ -145,7 +145,6 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
     connect(&m_redrawTimer, &QTimer::timeout, this, [this] { handle([this] { redrawGraph(); }); });
 
     // Empty and hidden until a folder is graphed, so the window starts as it always did.
-    lblGraphed->setAutoFillBackground(true);
     lblGraphed->hide();
     lblGraphed->setAccessibleName(graphedName);
     cmdUp->setText(upText);
