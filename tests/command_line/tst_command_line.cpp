@@ -280,10 +280,18 @@ private slots:
         fixture.make({"Data/a=3000"});
         const QString picture = QString::fromLocal8Bit(fixture.path()) + name;
         QProcess process;
-        run(process, {QStringLiteral("--snapshot"), picture, QString::fromLocal8Bit(fixture.path())});
-        QCOMPARE(process.exitCode(), status);
+        // LeakSanitizer's check at exit now and then faults on its own in a program that
+        // loaded Qt's JPEG plugin ("Tracer caught signal 11"): the leak check is left out
+        // here, the other sanitizers stay.
+        QProcessEnvironment environment = withoutDisplay();
+        environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0:abort_on_error=1"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(ZK_PROGRAM), {QStringLiteral("--snapshot"), picture, QString::fromLocal8Bit(fixture.path())});
+        process.waitForFinished(60000);
+        const QByteArray told = process.readAllStandardError();
+        QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == status, told.constData());
         if (status != 0) {
-            QVERIFY(process.readAllStandardError().contains("zorvik-kavrona: cannot write " + picture.toLocal8Bit() + ": its suffix names no image format"));
+            QVERIFY(told.contains("zorvik-kavrona: cannot write " + picture.toLocal8Bit() + ": its suffix names no image format"));
             QVERIFY(!QFile::exists(picture));
             return;
         }
