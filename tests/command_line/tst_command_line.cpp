@@ -1,3 +1,4 @@
+#include "support/export_text.h"
 #include "support/fixture_tree.h"
 #include "support/test_main.h"
 
@@ -38,21 +39,7 @@ private:
     static QByteArray firstLine(const QByteArray &output) { return output.left(output.indexOf('\n')); }
 
     // The command line speaks English: no Japanese or other CJK text in what it says.
-    static bool holdsJapanese(const QByteArray &said)
-    {
-        static const QRegularExpression japanese(QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
-        return japanese.match(QString::fromUtf8(said)).hasMatch();
-    }
-
-    static QByteArray gzipped(const QByteArray &data)
-    {
-        QProcess gzip;
-        gzip.start(QStringLiteral("gzip"), {QStringLiteral("-c")});
-        gzip.write(data);
-        gzip.closeWriteChannel();
-        gzip.waitForFinished();
-        return gzip.readAllStandardOutput();
-    }
+    static bool holdsJapanese(const QByteArray &said) { return ::holdsJapanese(QString::fromUtf8(said)); }
 
     void writeFixtureFile(const QByteArray &relativePath, const QByteArray &contents)
     {

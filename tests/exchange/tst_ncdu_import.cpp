@@ -4,6 +4,7 @@
 #include "platform/posix_folder_enumerator.h"
 #include "populater/folder_scan_job.h"
 #include "populater/scan_control.h"
+#include "support/export_text.h"
 #include "support/fixture_tree.h"
 #include "support/scan_records.h"
 #include "support/test_main.h"
@@ -68,23 +69,6 @@ QByteArray chainBelow(const QByteArray &firstInfo, int depth)
     for (int level = 0; level < depth; ++level)
         text += ",[{\"name\":\"d\"}";
     return text + QByteArray(depth + 1, ']') + ",{\"name\":\"f\",\"asize\":3}]]";
-}
-
-// Japanese or other CJK text: what the command line's messages must not hold.
-bool holdsJapanese(const QString &text)
-{
-    static const QRegularExpression japanese(QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
-    return japanese.match(text).hasMatch();
-}
-
-QByteArray gzipped(const QByteArray &data)
-{
-    QProcess gzip;
-    gzip.start(QStringLiteral("gzip"), {QStringLiteral("-c")});
-    gzip.write(data);
-    gzip.closeWriteChannel();
-    gzip.waitForFinished();
-    return gzip.readAllStandardOutput();
 }
 
 // One folder of many files, made as it is read and never ahead of what is asked for.

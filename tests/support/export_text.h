@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QString>
 
@@ -24,4 +25,22 @@ inline bool writeWideExport(const QString &file, int folders)
         out.write(",[{\"name\":\"d" + QByteArray::number(folder) + "\"}]");
     out.write("]]");
     return out.flush();
+}
+
+// Data compressed by gzip itself, as exports are often kept.
+inline QByteArray gzipped(const QByteArray &data)
+{
+    QProcess gzip;
+    gzip.start(QStringLiteral("gzip"), {QStringLiteral("-c")});
+    gzip.write(data);
+    gzip.closeWriteChannel();
+    gzip.waitForFinished();
+    return gzip.readAllStandardOutput();
+}
+
+// Japanese or other CJK text: what the command line's messages must not hold.
+inline bool holdsJapanese(const QString &text)
+{
+    static const QRegularExpression japanese(QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+    return japanese.match(text).hasMatch();
 }
