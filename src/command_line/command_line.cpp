@@ -1,6 +1,7 @@
 #include "command_line/command_line.h"
 
 #include "platform/folder_path.h"
+#include "platform/program_identity.h"
 
 #include <QCommandLineParser>
 #include <QFile>

@@ -3,6 +3,7 @@
 #include "exchange/ncdu_writer.h"
 #include "platform/folder_enumerator.h"
 #include "platform/folder_path.h"
+#include "platform/program_identity.h"
 #include "populater/scan_control.h"
 #include "populater/work_shares.h"
 

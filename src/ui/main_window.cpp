@@ -4,6 +4,7 @@
 #include "platform/folder_opener.h"
 #include "platform/folder_path.h"
 #include "platform/operation_error.h"
+#include "platform/program_identity.h"
 #include "platform/shell_quoting.h"
 #include "platform/widgets/qt_canvas.h"
 #include "platform/widgets/qt_list_box.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/folder_enumerator.h"
+#include "platform/program_identity.h"
 #include "exchange/import_job.h"
 #include "populater/node_populater.h"
 
@@ -55,7 +56,7 @@ public:
     QToolButton *const cmdUp;
 
     static constexpr QSize defaultSize{781, 466};
-    static inline const QString caption = QStringLiteral("Zorvik_Kavrona Ver 0.95");
+    static inline const QString caption = QStringLiteral(ZK_DISPLAY_NAME " Ver " ZK_VERSION);
     static inline const QString pickerTitle = QStringLiteral("フォルダを選択してください。");
     static inline const QString openFolderText = QStringLiteral("フォルダを開く");
     static inline const QString copyPathText = QStringLiteral("パスをコピー");

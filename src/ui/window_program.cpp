@@ -2,6 +2,7 @@
 
 #include "exchange/import_job.h"
 #include "platform/posix_folder_enumerator.h"
+#include "platform/program_identity.h"
 #include "ui/application_setup.h"
 #include "ui/main_window.h"
 #include "ui/scan_progress_dialog.h"

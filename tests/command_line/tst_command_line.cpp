@@ -1,3 +1,4 @@
+#include "platform/program_identity.h"
 #include "support/export_text.h"
 #include "support/fixture_tree.h"
 #include "support/test_main.h"

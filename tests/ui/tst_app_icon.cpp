@@ -1,3 +1,4 @@
+#include "platform/program_identity.h"
 #include "support/test_main.h"
 #include "ui/app_icon.h"
 

@@ -1,4 +1,5 @@
 #include "platform/posix_folder_enumerator.h"
+#include "platform/program_identity.h"
 #include "platform/widgets/qt_canvas.h"
 #include "platform/widgets/qt_list_view.h"
 #include "platform/widgets/qt_tree_view.h"
