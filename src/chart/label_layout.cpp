@@ -106,15 +106,18 @@ std::optional<LabelPlacement> LabelLayout::moved(const LabelRequest &request, co
     // name does not take the room of many.
     const double cx = m_centre.x();
     const double cy = m_centre.y();
+    // Each reach tries only the steps beyond the nearer one: those were tried already.
+    int firstStep = 0;
     for (const double window : nearFirst) {
+        const int lastStep = int(window / angleStep + 1e-9);
         for (const QString &text : texts) {
             const QSize size = m_measure(text);
             for (const double out : outward) {
-                for (double offset = 0; offset <= window; offset += angleStep) {
+                for (int step = firstStep; step <= lastStep; ++step) {
                     for (const double sign : {1.0, -1.0}) {
-                        if (offset == 0 && sign < 0)
+                        if (step == 0 && sign < 0)
                             continue;
-                        const double angle = request.angle + sign * offset;
+                        const double angle = request.angle + sign * step * angleStep;
                         const QPoint centre(int(std::lround(cx + out * m_radiusX * std::cos(angle))),
                                             int(std::lround(cy + out * m_radiusY * std::sin(angle))));
                         const QRect box = frameAround(centre, size);
@@ -127,6 +130,7 @@ std::optional<LabelPlacement> LabelLayout::moved(const LabelRequest &request, co
                 }
             }
         }
+        firstStep = lastStep + 1;
     }
     return std::nullopt;
 }
