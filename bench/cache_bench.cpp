@@ -3,7 +3,7 @@
 // them, and records of their sizes' length) and prints the heap it grew by. The last
 // line is "folders=N heap_bytes_per_folder=N path_bytes_per_folder=N".
 
-#include "populater/size_record.h"
+#include "scan/size_record.h"
 
 #include <cstdio>
 #include <vector>

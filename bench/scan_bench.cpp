@@ -5,9 +5,9 @@
 
 #include "platform/folder_path.h"
 #include "platform/posix_folder_enumerator.h"
-#include "populater/folder_scan_job.h"
-#include "populater/folder_size_scan.h"
-#include "populater/parallel_folder_size_scan.h"
+#include "scan/folder_scan_job.h"
+#include "scan/folder_size_scan.h"
+#include "scan/parallel_folder_size_scan.h"
 
 #include <QFile>
 #include <QTextStream>

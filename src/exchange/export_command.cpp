@@ -3,8 +3,8 @@
 #include "exchange/export_target.h"
 #include "exchange/folder_export.h"
 #include "platform/posix_folder_enumerator.h"
-#include "populater/folder_scan_job.h"
-#include "populater/scan_control.h"
+#include "scan/folder_scan_job.h"
+#include "scan/scan_control.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,5 +1,7 @@
 #include "exchange/export_target.h"
 
+#include "platform/folder_path.h"
+
 #include <QDir>
 
 #include <cerrno>
@@ -12,12 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray folderOf(const QByteArray &path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
-}
 
 // Where the kernel found an open file, as its own table names it.
 QByteArray pathOfOpenFile(int descriptor)
@@ -71,7 +67,7 @@ private:
 bool mayFollow(const QByteArray &linkPath, const struct stat &link)
 {
     struct stat folder {};
-    if (::lstat(folderOf(linkPath).constData(), &folder) != 0)
+    if (::lstat(parentOfPath(linkPath).constData(), &folder) != 0)
         return false;
     return link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
 }
@@ -126,7 +122,7 @@ bool ExportTarget::open(const QByteArray &name)
     if (m_target < 0) {
         // Nothing there yet: the file is made beside where the name says.
         m_kind = Kind::NewFile;
-        if (!makeTemporary(folderOf(name)))
+        if (!makeTemporary(parentOfPath(name)))
             return fail();
     } else if (::fstat(m_target, &m_targetStatus) != 0) {
         return fail();
@@ -135,7 +131,7 @@ bool ExportTarget::open(const QByteArray &name)
         m_kind = Kind::Stream;
     } else {
         m_targetPath = pathOfOpenFile(m_target);
-        m_kind = m_targetStatus.st_nlink == 1 && !m_targetPath.isEmpty() && makeTemporary(folderOf(m_targetPath))
+        m_kind = m_targetStatus.st_nlink == 1 && !m_targetPath.isEmpty() && makeTemporary(parentOfPath(m_targetPath))
             ? Kind::Replace
             : Kind::InPlace;
         // In place, the export waits whole in a file of no name until it is copied in.

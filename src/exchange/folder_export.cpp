@@ -4,19 +4,14 @@
 #include "platform/folder_enumerator.h"
 #include "platform/folder_path.h"
 #include "platform/program_identity.h"
-#include "populater/scan_control.h"
-#include "populater/work_shares.h"
+#include "scan/scan_control.h"
+#include "scan/threaded_walk.h"
 
 #include <QDateTime>
 #include <QIODevice>
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <deque>
-#include <exception>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -50,41 +45,31 @@ class ExportRun
 {
 public:
     ExportRun(FolderEnumerator &fileSystem, const QByteArray &rootPath, ScanControl &control, ExportWalk walk)
-        : m_fileSystem(fileSystem)
-        , m_rootPath(rootPath)
-        , m_control(control)
-        , m_walk{std::max(walk.threads, 1), std::max<qsizetype>(walk.heldBytes, 1)}
-        , m_stores(size_t(m_walk.threads))
+        : m_control(control)
+        , m_heldBytes(std::max<qsizetype>(walk.heldBytes, 1))
+        , m_walk(fileSystem, rootPath, walk.threads, ThreadedWalk<Folder>::Sharing::Common, &control)
     {
     }
 
     bool write(NcduWriter &writer, QString &error)
     {
-        std::vector<std::thread> pool;
-        for (int thread = 1; thread < m_walk.threads; ++thread)
-            pool.emplace_back([this, thread] { listAhead(thread); });
         bool whole = false;
-        try {
-            whole = writeInOrder(writer);
-        } catch (...) {
-            fail(std::current_exception());
-        }
-        end();
-        for (std::thread &thread : pool)
-            thread.join();
-        if (m_failure)
-            std::rethrow_exception(m_failure);
+        m_walk.run([&](int thread, FolderWalk &walk) {
+            if (thread == 0) {
+                whole = writeInOrder(writer, walk);
+                m_walk.end();
+            } else {
+                listAhead(thread, walk);
+            }
+        });
         if (!whole && !writer.failed())
             error = QStringLiteral("中止しました");
         return whole;
     }
 
 private:
-    bool writeInOrder(NcduWriter &writer)
+    bool writeInOrder(NcduWriter &writer, FolderWalk &walk)
     {
-        const std::unique_ptr<FolderWalk> walk = m_fileSystem.startWalk(m_rootPath);
-        Folder &root = m_stores[0].emplace_back();
-        root.path = m_rootPath;
         struct Open {
             Folder *folder;
             size_t next = 0;
@@ -92,7 +77,7 @@ private:
         std::vector<Open> open;
         // A failed write ends the walk: what it would list could go nowhere.
         const auto enter = [&](Folder &folder, const QByteArray &name) {
-            if (!obtain(folder, *walk))
+            if (!obtain(folder, walk))
                 return false;
             writer.beginFolder(name, !folder.readable);
             for (const auto &[fileName, size] : folder.listing.namedFiles)
@@ -102,13 +87,14 @@ private:
             return !writer.failed();
         };
 
-        if (!enter(root, withoutClosingSeparator(m_rootPath)))
+        Folder &root = m_walk.root();
+        if (!enter(root, withoutClosingSeparator(root.path)))
             return false;
         while (!open.empty()) {
             Open &top = open.back();
             if (top.next < top.folder->subFolders.size()) {
                 Folder &subFolder = *top.folder->subFolders[top.next++];
-                if (!enter(subFolder, folderName(subFolder.path)))
+                if (!enter(subFolder, folderNameOf(subFolder.path)))
                     return false;
                 continue;
             }
@@ -126,59 +112,43 @@ private:
     {
         if (m_control.cancelRequested())
             return false;
-        State waiting = State::Waiting;
-        if (folder.state.compare_exchange_strong(waiting, State::Taken, std::memory_order_acq_rel)) {
+        if (take(folder)) {
             list(folder, walk, 0);
             return true;
         }
-        std::unique_lock lock(m_mutex);
-        m_listed.wait(lock, [&] { return folder.state.load(std::memory_order_acquire) == State::Listed || m_over; });
-        return folder.state.load(std::memory_order_acquire) == State::Listed;
+        return m_walk.waitFor([&] { return folder.state.load(std::memory_order_acquire) == State::Listed; });
     }
 
-    void listAhead(int thread)
+    void listAhead(int thread, FolderWalk &walk)
     {
-        try {
-            const std::unique_ptr<FolderWalk> walk = m_fileSystem.startWalk(m_rootPath);
-            Folder *folder = m_queue.pop(0);
-            while (folder) {
-                if (m_control.cancelRequested() || !roomToHold())
-                    return;
-                State waiting = State::Waiting;
-                if (!folder->state.compare_exchange_strong(waiting, State::Taken, std::memory_order_acq_rel)) {
-                    folder = m_queue.pop(0);
-                    continue;
-                }
-                list(*folder, *walk, thread);
-                // On down the first sub-folder: it comes next in the writing.
-                folder = folder->subFolders.empty() ? m_queue.pop(0) : folder->subFolders.front();
+        Folder *folder = m_walk.take(thread);
+        while (folder) {
+            if (m_control.cancelRequested() || !roomToHold())
+                return;
+            if (!take(*folder)) {
+                folder = m_walk.take(thread);
+                continue;
             }
-        } catch (...) {
-            fail(std::current_exception());
+            list(*folder, walk, thread);
+            // On down the first sub-folder: it comes next in the writing.
+            folder = folder->subFolders.empty() ? m_walk.take(thread) : folder->subFolders.front();
         }
+    }
+
+    static bool take(Folder &folder)
+    {
+        State waiting = State::Waiting;
+        return folder.state.compare_exchange_strong(waiting, State::Taken, std::memory_order_acq_rel);
     }
 
     void list(Folder &folder, FolderWalk &walk, int thread)
     {
-        folder.readable = walk.list(folder.path, EntryDetail::WithFileNames, folder.listing);
-        m_control.folderListed(folder.path, folder.listing.files, folder.listing.fileBytes);
-        std::deque<Folder> &store = m_stores[size_t(thread)];
-        folder.subFolders.reserve(folder.listing.subFolders.size());
-        for (const QByteArray &name : folder.listing.subFolders) {
-            Folder &subFolder = store.emplace_back();
-            subFolder.path = subFolderPath(folder.path, name);
-            folder.subFolders.push_back(&subFolder);
-        }
+        folder.readable = m_walk.list(folder, walk, thread, EntryDetail::WithFileNames, folder.listing);
         folder.listing.subFolders = {};
         m_held.fetch_add(bytesHeldFor(folder.listing), std::memory_order_relaxed);
-        // The first sub-folder stays with whoever listed the folder.
-        if (m_walk.threads > 1 && folder.subFolders.size() > 1)
-            m_queue.push(0, folder.subFolders.cbegin() + 1, folder.subFolders.cend());
-        {
-            std::lock_guard lock(m_mutex);
-            folder.state.store(State::Listed, std::memory_order_release);
-        }
-        m_listed.notify_all();
+        if (m_walk.threads() > 1)
+            m_walk.shareAllButFirst(thread, folder);
+        m_walk.announce([&] { folder.state.store(State::Listed, std::memory_order_release); });
     }
 
     // Written: what the folder held is let go, and a listing thread may go on.
@@ -187,64 +157,23 @@ private:
         const qsizetype held = bytesHeldFor(folder.listing);
         folder.listing = FolderListing();
         const qsizetype before = m_held.fetch_sub(held, std::memory_order_relaxed);
-        if (before >= m_walk.heldBytes && before - held < m_walk.heldBytes) {
-            // Taken and let go after the change, so that a thread about to wait for room
-            // either sees it or is already waiting and woken.
-            { const std::lock_guard lock(m_mutex); }
-            m_room.notify_all();
-        }
+        // Announced after the change, so that a thread about to wait for room either sees
+        // it or is already waiting and woken.
+        if (before >= m_heldBytes && before - held < m_heldBytes)
+            m_walk.announce([] {});
     }
 
     bool roomToHold()
     {
-        if (m_held.load(std::memory_order_relaxed) < m_walk.heldBytes)
+        if (m_held.load(std::memory_order_relaxed) < m_heldBytes)
             return true;
-        std::unique_lock lock(m_mutex);
-        m_room.wait(lock, [&] { return m_held.load(std::memory_order_relaxed) < m_walk.heldBytes || m_over; });
-        return !m_over;
+        return m_walk.waitFor([&] { return m_held.load(std::memory_order_relaxed) < m_heldBytes; });
     }
 
-    void fail(std::exception_ptr failure)
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            if (!m_failure)
-                m_failure = failure;
-        }
-        end();
-    }
-
-    void end()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_over = true;
-        }
-        m_queue.finish();
-        m_listed.notify_all();
-        m_room.notify_all();
-    }
-
-    static QByteArray folderName(const QByteArray &path)
-    {
-        const QByteArray withoutSeparator = path.chopped(1);
-        return withoutSeparator.mid(withoutSeparator.lastIndexOf(folderSeparator) + 1);
-    }
-
-    FolderEnumerator &m_fileSystem;
-    const QByteArray m_rootPath;
     ScanControl &m_control;
-    const ExportWalk m_walk;
-    // Each thread makes the folders it finds in a store of its own; addresses stay put.
-    std::vector<std::deque<Folder>> m_stores;
-    // One share for all: every thread takes the folder found last.
-    WorkShares<Folder *> m_queue{1};
+    const qsizetype m_heldBytes;
+    ThreadedWalk<Folder> m_walk;
     std::atomic<qsizetype> m_held{0};
-    std::mutex m_mutex;
-    std::condition_variable m_listed;
-    std::condition_variable m_room;
-    bool m_over = false;
-    std::exception_ptr m_failure;
 };
 
 } // namespace

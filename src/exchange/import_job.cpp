@@ -2,7 +2,7 @@
 
 #include "exchange/gzip_device.h"
 #include "exchange/ncdu_reader.h"
-#include "populater/folder_scan_job.h"
+#include "scan/folder_scan_job.h"
 
 #include <QFile>
 

@@ -2,8 +2,8 @@
 
 #include "exchange/imported_folder_enumerator.h"
 #include "exchange/imported_tree.h"
-#include "populater/background_job.h"
-#include "populater/size_record.h"
+#include "scan/background_job.h"
+#include "scan/size_record.h"
 
 #include <memory>
 #include <optional>

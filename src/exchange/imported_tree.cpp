@@ -2,7 +2,7 @@
 
 #include "exchange/ncdu_reader.h"
 #include "platform/folder_path.h"
-#include "populater/scan_control.h"
+#include "scan/scan_control.h"
 
 using NcduFormat::FormatError;
 using NcduFormat::Item;

@@ -30,6 +30,26 @@ inline QByteArray parentFolderPath(const QByteArray &folderPath)
     return last < 0 ? QByteArray() : folderPath.left(last + 1);
 }
 
+// A folder's own name: what lies between the last separator before the closing one and
+// the closing one. A path with no separator before its final character ("/", "C:\\")
+// is its own name.
+inline QByteArray folderNameOf(const QByteArray &folderPath)
+{
+    const qsizetype last = folderPath.size() < 2 ? -1 : folderPath.lastIndexOf(folderSeparator, folderPath.size() - 2);
+    return last < 0 ? folderPath : folderPath.mid(last + 1, folderPath.size() - 2 - last);
+}
+
+// The folder that holds a path written without a closing separator (a file's path, or
+// a folder's as mount tables write it), written the same way: "/" for a name right
+// below the root, "." for a bare name.
+inline QByteArray parentOfPath(const QByteArray &path)
+{
+    const qsizetype last = path.lastIndexOf(folderSeparator);
+    if (last < 0)
+        return QByteArray(".");
+    return last == 0 ? QByteArray(1, folderSeparator) : path.left(last);
+}
+
 // A folder's path as people and mount tables write it: without the closing separator,
 // but for the root.
 inline QByteArray withoutClosingSeparator(const QByteArray &folderPath)

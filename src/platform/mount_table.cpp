@@ -1,5 +1,7 @@
 #include "platform/mount_table.h"
 
+#include "platform/folder_path.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -49,12 +51,6 @@ QByteArray unescaped(const QByteArray &field)
         }
     }
     return text;
-}
-
-QByteArray parentOf(const QByteArray &canonicalPath)
-{
-    const qsizetype separator = canonicalPath.lastIndexOf('/');
-    return separator <= 0 ? QByteArray("/") : canonicalPath.left(separator);
 }
 
 } // namespace
@@ -110,7 +106,7 @@ bool MountTable::listsWholeFolders(const QByteArray &canonicalPath) const
 QByteArray MountTable::typeOf(const QByteArray &canonicalPath) const
 {
     QByteArray path = canonicalPath;
-    while (!isMountPoint(path) && path != "/")
-        path = parentOf(path);
+    while (path.size() > 1 && path.startsWith('/') && !isMountPoint(path))
+        path = parentOfPath(path);
     return m_types.value(path);
 }

@@ -76,11 +76,8 @@ bool leadsBackUp(int fd, const QByteArray &canonicalPath)
     if (!id)
         return false;
     QByteArray ancestor = withoutClosingSeparator(canonicalPath);
-    while (ancestor != "/") {
-        const qsizetype separator = ancestor.lastIndexOf(folderSeparator);
-        if (separator < 0)
-            break;
-        ancestor = separator == 0 ? QByteArray("/") : ancestor.left(separator);
+    while (ancestor.size() > 1 && ancestor.contains(folderSeparator)) {
+        ancestor = parentOfPath(ancestor);
         // Mount points are short paths: an ancestor of one can always be asked.
         if (idOf(ancestor) == id)
             return true;

@@ -3,7 +3,7 @@
 #include "platform/folder_path.h"
 #include "platform/number_text.h"
 #include "platform/operation_error.h"
-#include "populater/folder_size_scan.h"
+#include "scan/folder_size_scan.h"
 #include "populater/size_text.h"
 #include "populater/sub_folders.h"
 

@@ -6,7 +6,7 @@
 #include "platform/list_box.h"
 #include "platform/list_view.h"
 #include "platform/tree_control.h"
-#include "populater/size_record.h"
+#include "scan/size_record.h"
 
 #include <QByteArray>
 #include <QString>

@@ -3,7 +3,7 @@
 #include "platform/folder_path.h"
 #include "platform/locale_formats.h"
 #include "platform/number_text.h"
-#include "populater/size_record.h"
+#include "scan/size_record.h"
 
 #include <QStringList>
 
@@ -19,13 +19,7 @@ QString FormatSize(double size)
 
 QByteArray GetFolderName(const QByteArray &folderPath)
 {
-    const qsizetype last = folderPath.size() - 1;
-    // The final character is never looked at: it is the separator that ends the path.
-    for (qsizetype i = last - 1; i >= 0; --i) {
-        if (folderPath[i] == folderSeparator)
-            return folderPath.mid(i + 1, last - (i + 1));
-    }
-    return folderPath;
+    return folderNameOf(folderPath);
 }
 
 QString MarkText(quint8 marks)

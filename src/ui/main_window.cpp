@@ -10,10 +10,11 @@
 #include "platform/widgets/qt_list_box.h"
 #include "platform/widgets/qt_list_view.h"
 #include "platform/widgets/qt_tree_view.h"
-#include "populater/folder_scan_job.h"
+#include "scan/folder_scan_job.h"
 #include "ui/app_icon.h"
 #include "ui/background_pictures.h"
 #include "ui/folder_picker.h"
+#include "ui/import_source.h"
 #include "ui/fonts.h"
 #include "ui/scan_progress_dialog.h"
 
@@ -23,7 +24,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
@@ -242,21 +242,19 @@ private:
 void fMain::openImport(const QString &fileName)
 {
     handle([&] {
-        const bool fromInput = fileName == QLatin1String("-");
         const auto job = std::make_shared<FileImportJob>(QFile::encodeName(fileName));
         if (!job->open()) {
             QMessageBox::warning(this, caption, QStringLiteral("ファイルを開けません: %1（%2）").arg(fileName, job->errorString()));
             return;
         }
-        const QString source = fromInput ? QStringLiteral("標準入力") : fileName;
         if (!ScanProgressDialog::run(this, job)) {
             // A file that is no export, or more than the memory holds, changes nothing;
             // the person is told why, and of which file.
-            if (const QString message = job->import().message(source); !message.isEmpty())
+            if (const QString message = job->import().message(importSourceName(fileName, false)); !message.isEmpty())
                 QMessageBox::warning(this, caption, message);
             return;
         }
-        openImported(job->import().takeRoot(), fromInput ? source : QFileInfo(fileName).fileName());
+        openImported(job->import().takeRoot(), importSourceName(fileName, true));
     });
 }
 

@@ -1,7 +1,7 @@
 #include "ui/scan_progress_dialog.h"
 
 #include "platform/folder_path.h"
-#include "populater/background_job.h"
+#include "scan/background_job.h"
 #include "populater/size_text.h"
 
 #include <QApplication>

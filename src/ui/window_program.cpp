@@ -4,13 +4,13 @@
 #include "platform/posix_folder_enumerator.h"
 #include "platform/program_identity.h"
 #include "ui/application_setup.h"
+#include "ui/import_source.h"
 #include "ui/main_window.h"
 #include "ui/scan_progress_dialog.h"
 #include "ui/snapshot.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -124,7 +124,7 @@ int runWindowProgram(const CommandLine &commandLine, int argc, char *argv[])
     if (commandLine.folder)
         QTimer::singleShot(0, &window, [&] { window.openRoot(*commandLine.folder); });
     if (imported) {
-        const QString source = *commandLine.importFile == "-" ? QStringLiteral("標準入力") : QFileInfo(QFile::decodeName(*commandLine.importFile)).fileName();
+        const QString source = importSourceName(QFile::decodeName(*commandLine.importFile), true);
         QTimer::singleShot(0, &window, [&window, &imported, source] { window.openImported(std::move(*imported), source); });
     }
     const int status = app.exec();

@@ -2,6 +2,7 @@
 #include "platform/posix_folder_enumerator.h"
 #include "support/child_process.h"
 #include "support/fixture_tree.h"
+#include "support/pseudo_file_systems.h"
 #include "support/scan_records.h"
 #include "support/test_main.h"
 
@@ -273,12 +274,7 @@ private slots:
 
     void theRealRootsPseudoFileSystemsAreNotListed_data()
     {
-        QTest::addColumn<QByteArray>("folder");
-        QTest::newRow("/proc") << QByteArray("/proc/");
-        QTest::newRow("/proc/self") << QByteArray("/proc/self/");
-        QTest::newRow("/sys") << QByteArray("/sys/");
-        QTest::newRow("/sys/kernel") << QByteArray("/sys/kernel/");
-        QTest::newRow("/dev") << QByteArray("/dev/");
+        addPseudoFileSystemRows();
     }
 
     void theRealRootsPseudoFileSystemsAreNotListed()

@@ -1,7 +1,7 @@
 #include "support/scan_records.h"
 
-#include "populater/folder_size_scan.h"
-#include "populater/parallel_folder_size_scan.h"
+#include "scan/folder_size_scan.h"
+#include "scan/parallel_folder_size_scan.h"
 
 Records recordsBelow(const SizeCache &cache, const QByteArray &root)
 {

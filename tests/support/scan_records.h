@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/folder_enumerator.h"
-#include "populater/size_record.h"
+#include "scan/size_record.h"
 
 #include <QByteArray>
 #include <QMap>

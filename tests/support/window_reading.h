@@ -2,7 +2,7 @@
 
 #include "exchange/folder_export.h"
 #include "platform/widgets/qt_list_view.h"
-#include "populater/scan_control.h"
+#include "scan/scan_control.h"
 #include "ui/main_window.h"
 
 #include <QFile>

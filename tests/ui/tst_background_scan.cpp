@@ -7,7 +7,7 @@
 #include "support/gated_folder_enumerator.h"
 #include "support/test_main.h"
 #include "support/window_input.h"
-#include "populater/folder_scan_job.h"
+#include "scan/folder_scan_job.h"
 #include "ui/folder_picker.h"
 #include "ui/fonts.h"
 #include "ui/main_window.h"

@@ -3,7 +3,7 @@
 #include "platform/widgets/qt_canvas.h"
 #include "platform/widgets/qt_list_view.h"
 #include "platform/widgets/qt_tree_view.h"
-#include "populater/scan_control.h"
+#include "scan/scan_control.h"
 #include "support/fixture_tree.h"
 #include "support/message_boxes.h"
 #include "support/test_main.h"

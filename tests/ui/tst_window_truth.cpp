@@ -1,5 +1,5 @@
 #include "exchange/folder_export.h"
-#include "populater/scan_control.h"
+#include "scan/scan_control.h"
 #include "platform/posix_folder_enumerator.h"
 #include "platform/widgets/qt_canvas.h"
 #include "platform/widgets/qt_list_box.h"

@@ -1,10 +1,11 @@
 #include "platform/mount_table.h"
 #include "platform/posix_folder_enumerator.h"
-#include "populater/folder_size_scan.h"
-#include "populater/parallel_folder_size_scan.h"
+#include "scan/folder_size_scan.h"
+#include "scan/parallel_folder_size_scan.h"
 #include "support/child_process.h"
 #include "support/faulty_folder_enumerator.h"
 #include "support/fixture_tree.h"
+#include "support/pseudo_file_systems.h"
 #include "support/scan_records.h"
 #include "support/test_main.h"
 
@@ -311,10 +312,7 @@ private slots:
 
     void kernelPseudoFileSystemsCountAsEmpty_data()
     {
-        QTest::addColumn<QByteArray>("folder");
-        QTest::newRow("proc") << QByteArray("/proc/");
-        QTest::newRow("inside proc") << QByteArray("/proc/self/");
-        QTest::newRow("devtmpfs, which statfs calls tmpfs") << QByteArray("/dev/");
+        addPseudoFileSystemRows();
     }
 
     void kernelPseudoFileSystemsCountAsEmpty()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "populater/scan_control.h"
+#include "scan/scan_control.h"
 
 #include <QByteArray>
 

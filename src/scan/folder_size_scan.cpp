@@ -1,6 +1,7 @@
-#include "populater/folder_size_scan.h"
+#include "scan/folder_size_scan.h"
 
 #include "platform/folder_path.h"
+#include "scan/listing_step.h"
 
 #include <vector>
 
@@ -18,13 +19,6 @@ struct PendingFolder {
 
 } // namespace
 
-FolderSizeScan::FolderSizeScan(FolderEnumerator &enumerator, SizeCache &colSizeCache, ScanControl *control)
-    : m_enumerator(enumerator)
-    , m_colSizeCache(colSizeCache)
-    , m_control(control)
-{
-}
-
 double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubFolders)
 {
     hasSubFolders = false;
@@ -33,11 +27,8 @@ double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
     std::vector<PendingFolder> pending;
 
     auto enterFolder = [&](const QByteArray &path) {
-        // A folder that cannot be listed is skipped on purpose: it counts as empty.
-        walk->list(path, EntryDetail::WithSizes, listing);
+        listFolder(*walk, path, EntryDetail::WithSizes, listing, m_control);
         m_filesCounted += listing.files;
-        if (m_control)
-            m_control->folderListed(path, listing.files, listing.fileBytes);
         pending.push_back({path, ownRecord(listing), marksOf(listing), std::move(listing.subFolders), 0});
     };
 
@@ -50,10 +41,7 @@ double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
             enterFolder(subFolderPath(folder.path, folder.subFolders[folder.nextSubFolder++]));
             continue;
         }
-        // A path already in the cache keeps its first record; the add fails quietly.
-        m_colSizeCache.add(folder.path, sizeRecordText(folder.record));
-        if (m_marks && folder.marks)
-            m_marks->add(folder.path, folder.marks);
+        storeRecord(folder.path, folder.record, folder.marks);
         const SizeRecord done = folder.record;
         pending.pop_back();
         if (pending.empty()) {

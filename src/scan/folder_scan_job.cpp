@@ -1,9 +1,10 @@
-#include "populater/folder_scan_job.h"
+#include "scan/folder_scan_job.h"
 
-#include "populater/folder_size_scan.h"
-#include "populater/parallel_folder_size_scan.h"
+#include "scan/folder_size_scan.h"
+#include "scan/parallel_folder_size_scan.h"
 
 #include <algorithm>
+#include <memory>
 #include <thread>
 
 // Chosen cold, with the page cache dropped, where a scan waits for the disk and threads
@@ -30,16 +31,14 @@ FolderScanJob::FolderScanJob(FolderEnumerator &fileSystem, const QByteArray &roo
 
 void FolderScanJob::run()
 {
+    std::unique_ptr<SizeScan> scan;
+    if (m_threads <= 1)
+        scan = std::make_unique<FolderSizeScan>(m_fileSystem, m_records, &m_control);
+    else
+        scan = std::make_unique<ParallelFolderSizeScan>(m_fileSystem, m_records, m_threads, &m_control);
+    scan->setMarks(&m_marks);
     bool hasSubFolders = false;
-    if (m_threads <= 1) {
-        FolderSizeScan scan(m_fileSystem, m_records, &m_control);
-        scan.setMarks(&m_marks);
-        m_total = scan.GetFolderSize(m_rootPath, hasSubFolders);
-    } else {
-        ParallelFolderSizeScan scan(m_fileSystem, m_records, m_threads, &m_control);
-        scan.setMarks(&m_marks);
-        m_total = scan.GetFolderSize(m_rootPath, hasSubFolders);
-    }
+    m_total = scan->GetFolderSize(m_rootPath, hasSubFolders);
     // A stop asked for while the last folders were read still counts: the user said no.
     m_completed = !m_control.cancelRequested();
 }

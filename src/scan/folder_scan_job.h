@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/folder_enumerator.h"
-#include "populater/background_job.h"
-#include "populater/scan_control.h"
-#include "populater/size_record.h"
+#include "scan/background_job.h"
+#include "scan/scan_control.h"
+#include "scan/size_record.h"
 
 #include <QByteArray>
 

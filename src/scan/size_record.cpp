@@ -1,4 +1,4 @@
-#include "populater/size_record.h"
+#include "scan/size_record.h"
 
 #include "platform/number_text.h"
 

@@ -1,0 +1,88 @@
+#include "scan/parallel_folder_size_scan.h"
+
+#include "scan/threaded_walk.h"
+
+#include <atomic>
+#include <vector>
+
+namespace {
+
+struct Folder {
+    QByteArray path;
+    Folder *parent = nullptr;
+    std::vector<Folder *> subFolders; // in listing order
+    SizeRecord record;                // own files, then the sub-folders' totals once done
+    quint8 marks = 0;
+    std::atomic<size_t> pending{0};   // sub-folders not yet added up
+};
+
+} // namespace
+
+double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubFolders)
+{
+    hasSubFolders = false;
+    ThreadedWalk<Folder> threadedWalk(m_enumerator, folderPath, m_threads, ThreadedWalk<Folder>::Sharing::PerThread, m_control);
+    std::atomic<qint64> files{0};
+    std::atomic<bool> stopped{false};
+
+    // All sub-folders of a folder are added up: its total is final, and so may be its
+    // parent's.
+    auto finishFolder = [&](Folder *folder) {
+        for (; folder; folder = folder->parent) {
+            for (const Folder *subFolder : folder->subFolders)
+                folder->record.size += subFolder->record.size;
+            if (!folder->parent) {
+                threadedWalk.end();
+                return;
+            }
+            if (folder->parent->pending.fetch_sub(1, std::memory_order_acq_rel) != 1)
+                return;
+        }
+    };
+
+    threadedWalk.start();
+    threadedWalk.run([&](int thread, FolderWalk &walk) {
+        FolderListing listing;
+        Folder *folder = threadedWalk.take(thread);
+        while (folder) {
+            if (m_control && m_control->cancelRequested()) {
+                stopped = true;
+                threadedWalk.end();
+                return;
+            }
+            threadedWalk.list(*folder, walk, thread, EntryDetail::WithSizes, listing);
+            files.fetch_add(listing.files, std::memory_order_relaxed);
+            folder->record = ownRecord(listing);
+            folder->marks = marksOf(listing);
+            if (folder->subFolders.empty()) {
+                finishFolder(folder);
+                folder = threadedWalk.take(thread);
+                continue;
+            }
+            for (Folder *subFolder : folder->subFolders)
+                subFolder->parent = folder;
+            folder->pending.store(folder->subFolders.size(), std::memory_order_release);
+            threadedWalk.shareAllButFirst(thread, *folder);
+            folder = folder->subFolders.front();
+        }
+    });
+
+    m_filesCounted += files.load();
+    if (stopped)
+        return 0;
+    // The records go into the cache in the single-threaded scan's order: every folder
+    // after the folders below it, sub-folders in listing order.
+    const Folder &root = threadedWalk.root();
+    std::vector<std::pair<const Folder *, size_t>> stack{{&root, 0}};
+    while (!stack.empty()) {
+        auto &[folder, next] = stack.back();
+        if (next < folder->subFolders.size()) {
+            stack.emplace_back(folder->subFolders[next++], 0);
+            continue;
+        }
+        storeRecord(folder->path, folder->record, folder->marks);
+        stack.pop_back();
+    }
+    hasSubFolders = root.record.hasSubFolders;
+    return root.record.size;
+}

@@ -1,0 +1,154 @@
+#pragma once
+
+#include "platform/folder_enumerator.h"
+#include "platform/folder_path.h"
+#include "scan/listing_step.h"
+#include "scan/scan_control.h"
+#include "scan/work_shares.h"
+
+#include <QByteArray>
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// A walk over the tree below a root by a pool of threads, each listing folders through
+// a walk of its own: the parallel scan and the export are both one. The walk makes the
+// folders it finds and shares the work; what is done with a listed folder is the
+// caller's. Folder is a type with a `QByteArray path` and a `std::vector<Folder *>
+// subFolders`, the latter filled in listing order when the folder is listed.
+template<typename Folder>
+class ThreadedWalk
+{
+public:
+    enum class Sharing {
+        PerThread, // each thread its own share, as WorkShares tells
+        Common,    // one share for all: every thread takes the folder found last
+    };
+
+    ThreadedWalk(FolderEnumerator &fileSystem, const QByteArray &rootPath, int threads, Sharing sharing, ScanControl *control)
+        : m_fileSystem(fileSystem)
+        , m_rootPath(rootPath)
+        , m_threads(std::max(threads, 1))
+        , m_control(control)
+        , m_stores(size_t(m_threads))
+        , m_queue(sharing == Sharing::PerThread ? m_threads : 1)
+        , m_perThread(sharing == Sharing::PerThread)
+    {
+        m_stores[0].emplace_back().path = rootPath;
+    }
+
+    int threads() const { return m_threads; }
+    Folder &root() { return m_stores[0].front(); }
+
+    // Runs work(thread, walk) on every thread, the caller's as thread 0, and returns when
+    // all are done. The first failure ends the walk for every thread and is thrown again
+    // here.
+    template<typename Work>
+    void run(Work work)
+    {
+        const auto guarded = [this, &work](int thread) {
+            try {
+                const std::unique_ptr<FolderWalk> walk = m_fileSystem.startWalk(m_rootPath);
+                work(thread, *walk);
+            } catch (...) {
+                fail(std::current_exception());
+            }
+        };
+        std::vector<std::thread> pool;
+        for (int thread = 1; thread < m_threads; ++thread)
+            pool.emplace_back(guarded, thread);
+        guarded(0);
+        for (std::thread &thread : pool)
+            thread.join();
+        if (m_failure)
+            std::rethrow_exception(m_failure);
+    }
+
+    // Lists a folder on a thread and makes its sub-folders, in listing order, in that
+    // thread's store, where their addresses stay put. False when it could not be listed.
+    bool list(Folder &folder, FolderWalk &walk, int thread, EntryDetail detail, FolderListing &listing)
+    {
+        const bool listed = listFolder(walk, folder.path, detail, listing, m_control);
+        std::deque<Folder> &store = m_stores[size_t(thread)];
+        folder.subFolders.reserve(listing.subFolders.size());
+        for (const QByteArray &name : listing.subFolders) {
+            Folder &subFolder = store.emplace_back();
+            subFolder.path = subFolderPath(folder.path, name);
+            folder.subFolders.push_back(&subFolder);
+        }
+        return listed;
+    }
+
+    // The folder to list first: the root, waiting for any thread.
+    void start()
+    {
+        const std::vector<Folder *> first{&root()};
+        m_queue.push(0, first.cbegin(), first.cend());
+    }
+
+    // The sub-folders of a listed folder for any thread to take, all but the first: it
+    // stays with the thread that listed the folder, so a chain never changes hands.
+    void shareAllButFirst(int thread, const Folder &folder)
+    {
+        if (folder.subFolders.size() > 1)
+            m_queue.push(m_perThread ? thread : 0, folder.subFolders.cbegin() + 1, folder.subFolders.cend());
+    }
+
+    // The next folder for a thread, or null once the walk has ended.
+    Folder *take(int thread) { return m_queue.pop(m_perThread ? thread : 0); }
+
+    // Waits until ready() holds or the walk ends; whether ready() held.
+    template<typename Ready>
+    bool waitFor(Ready ready)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return ready() || m_ended; });
+        return ready();
+    }
+
+    // Makes a change that a thread may be waiting for, and wakes the waiting.
+    template<typename Change>
+    void announce(Change change)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            change();
+        }
+        m_changed.notify_all();
+    }
+
+    // Ends the walk: no thread takes another folder, and every wait returns.
+    void end()
+    {
+        announce([this] { m_ended = true; });
+        m_queue.finish();
+    }
+
+private:
+    void fail(std::exception_ptr failure)
+    {
+        announce([&] {
+            if (!m_failure)
+                m_failure = failure;
+        });
+        end();
+    }
+
+    FolderEnumerator &m_fileSystem;
+    const QByteArray m_rootPath;
+    const int m_threads;
+    ScanControl *const m_control;
+    std::vector<std::deque<Folder>> m_stores;
+    WorkShares<Folder *> m_queue;
+    const bool m_perThread;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_ended = false;
+    std::exception_ptr m_failure;
+};
