@@ -180,9 +180,7 @@ private slots:
                    "link->plain"});
         QVERIFY(::chmod((tree.path() + "locked").constData(), 0) == 0);
         const QByteArray root = tree.path();
-        const std::optional<QByteArray> output = runInChild([&]() -> std::optional<QByteArray> {
-            if (!runAsNobody())
-                return std::nullopt;
+        const std::optional<QByteArray> output = runAsNobodyInChild([&]() -> QByteArray {
             PosixFolderEnumerator fileSystem;
             const auto walk = fileSystem.startWalk(root);
             FolderListing listing;

@@ -197,9 +197,7 @@ private slots:
         QVERIFY(::chmod((tree.path() + "locked").constData(), 0) == 0);
         const QByteArray root = tree.path();
         // Root reads every folder, so the scan runs as nobody in a child process.
-        const std::optional<QByteArray> output = runInChild([&]() -> std::optional<QByteArray> {
-            if (!runAsNobody())
-                return std::nullopt;
+        const std::optional<QByteArray> output = runAsNobodyInChild([&]() -> QByteArray {
             PosixFolderEnumerator fileSystem;
             return serialized(scan(fileSystem, root));
         });

@@ -41,3 +41,12 @@ bool runAsNobody()
     constexpr uid_t nobody = 65534;
     return ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setresgid(nobody, nobody, nobody) == 0 && ::setresuid(nobody, nobody, nobody) == 0);
 }
+
+std::optional<QByteArray> runAsNobodyInChild(const std::function<QByteArray()> &work)
+{
+    return runInChild([&]() -> std::optional<QByteArray> {
+        if (!runAsNobody())
+            return std::nullopt;
+        return work();
+    });
+}

@@ -13,3 +13,7 @@ std::optional<QByteArray> runInChild(const std::function<std::optional<QByteArra
 // In a child of runInChild: gives up root for the user nobody, when the test runs as
 // root, since root reads every folder whatever its permissions. False when it could not.
 bool runAsNobody();
+
+// runInChild with work done as nobody: for what must not be readable though the test
+// runs as root. Nothing when the child could not give up root or failed.
+std::optional<QByteArray> runAsNobodyInChild(const std::function<QByteArray()> &work);
