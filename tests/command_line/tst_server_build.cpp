@@ -54,6 +54,29 @@ private slots:
         QVERIFY2(!windowing.match(libraries).hasMatch(), qPrintable(libraries));
     }
 
+    // The server's program is linked from the engine's libraries alone: the chart, the
+    // tree filler, the controls and the window are not on its link line, and none of
+    // their code is in it.
+    void itLinksNoChartOrTreeCode()
+    {
+        QFile linkLine(QStringLiteral(ZK_SERVER_LINK_LINE));
+        QVERIFY2(linkLine.open(QIODevice::ReadOnly), qPrintable(linkLine.fileName()));
+        const QString line = QString::fromLocal8Bit(linkLine.readAll());
+        for (const char *library : {"libzk_platform.a", "libzk_scan.a", "libzk_exchange.a", "libzk_command_line.a"})
+            QVERIFY2(line.contains(QLatin1String(library)), qPrintable(line));
+        const QRegularExpression windowLibraries(QStringLiteral("libzk_(chart|populater|controls|control_widgets|ui)\\.a"));
+        QVERIFY2(!windowLibraries.match(line).hasMatch(), qPrintable(line));
+
+        QProcess symbols;
+        symbols.start(QStringLiteral("nm"), {QStringLiteral("--demangle"), QStringLiteral(ZK_SERVER_PROGRAM)});
+        QVERIFY(symbols.waitForFinished(60000));
+        QCOMPARE(symbols.exitCode(), 0);
+        const QString names = QString::fromLocal8Bit(symbols.readAllStandardOutput());
+        QVERIFY2(names.contains(QStringLiteral("ParallelFolderSizeScan")), "the engine's own code is looked for and found");
+        for (const char *name : {"cPieChart", "cSections", "cNodePopulater", "LabelLayout"})
+            QVERIFY2(!names.contains(QLatin1String(name)), name);
+    }
+
     // The same tree, exported by both builds, gives the same file but for its date.
     void itExportsWhatTheDesktopBuildExports()
     {
