@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/drawing_surface.h"
-#include "platform/pie_figure.h"
+#include "controls/drawing_surface.h"
+#include "controls/pie_figure.h"
 
 #include <QFont>
 #include <QImage>

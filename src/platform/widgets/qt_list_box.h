@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/list_box.h"
+#include "controls/list_box.h"
 
 #include <QListWidget>
 

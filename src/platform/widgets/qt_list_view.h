@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/list_view.h"
+#include "controls/list_view.h"
 
 #include <QSet>
 #include <QTreeWidget>

@@ -1,4 +1,4 @@
-#include "platform/pie_figure.h"
+#include "controls/pie_figure.h"
 
 #include <cmath>
 #include <numbers>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/drawing_surface.h"
+#include "controls/drawing_surface.h"
 
 #include <QByteArray>
 #include <QLine>
