@@ -4,7 +4,8 @@
 
 #include <QListWidget>
 
-class QtListBox final : public QListWidget, public ListBox
+// The lines the pie chart writes its breakdown into; the window keeps the list hidden.
+class ChartLinesWidget final : public QListWidget, public ListBox
 {
     Q_OBJECT
 
