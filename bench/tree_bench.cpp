@@ -3,8 +3,8 @@
 // breakdown list). The window is on screen (offscreen here) as in use.
 // The last line is "subfolders=N scan_seconds=S expand_seconds=S graph_seconds=S".
 
+#include "controls/widgets/folder_tree_widget.h"
 #include "platform/posix_folder_enumerator.h"
-#include "platform/widgets/qt_tree_view.h"
 #include "ui/fonts.h"
 #include "ui/main_window.h"
 
@@ -57,11 +57,11 @@ int main(int argc, char *argv[])
     fMain window(fileSystem);
     window.show();
     QApplication::processEvents();
-    QtTreeView &tree = *window.trvFolders;
+    FolderTreeWidget &tree = *window.trvFolders;
 
     const double scanSeconds = secondsOf([&] { window.openRoot(root); });
-    tree.expandItem(QtTreeView::itemOf(tree.node(root)));
-    const double expandSeconds = secondsOf([&] { tree.expandItem(QtTreeView::itemOf(tree.node(big))); });
+    tree.expandItem(FolderTreeWidget::itemOf(tree.node(root)));
+    const double expandSeconds = secondsOf([&] { tree.expandItem(FolderTreeWidget::itemOf(tree.node(big))); });
     const double graphSeconds = secondsOf([&] { tree.clickNode(*tree.node(big)); });
 
     std::printf("subfolders=%d scan_seconds=%.3f expand_seconds=%.3f graph_seconds=%.3f\n", tree.node(big)->children(),

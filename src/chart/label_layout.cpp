@@ -1,5 +1,6 @@
 #include "chart/label_layout.h"
 
+#include "controls/pie_figure.h"
 #include "platform/rounding.h"
 
 #include <algorithm>
@@ -12,7 +13,7 @@ namespace {
 // nearer reaches and at last up to half a turn either way, and out from the rim by these
 // parts of the radii.
 constexpr double angleStep = 0.02;
-constexpr double nearFirst[] = {0.3, 1.0, 3.14159265358979};
+constexpr double nearFirst[] = {0.3, 1.0, fullTurn / 2};
 constexpr double outward[] = {1.0, 1.12, 1.25, 1.4, 1.55};
 
 // The point of the box's frame nearest to a point outside it, where a leader meets it.

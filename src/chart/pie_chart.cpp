@@ -42,8 +42,6 @@ std::shared_ptr<cSection> sectionAt(const cSections &sections, int position)
     return section;
 }
 
-constexpr double fullTurn = 6.28318530717959;
-
 // Each slice is drawn six times, the right and bottom edges and both rim points moved
 // in by these offsets.
 constexpr std::array<double, 6> wedgeOffsets = {0, 1, 1.5, 2, 2.5, 3};

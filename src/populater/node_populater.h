@@ -1,11 +1,11 @@
 #pragma once
 
+#include "controls/drawing_surface.h"
+#include "controls/list_box.h"
+#include "controls/list_view.h"
+#include "controls/tree_control.h"
 #include "platform/folder_enumerator.h"
-#include "platform/drawing_surface.h"
 #include "platform/keyed_collection.h"
-#include "platform/list_box.h"
-#include "platform/list_view.h"
-#include "platform/tree_control.h"
 #include "scan/size_record.h"
 
 #include <QByteArray>

@@ -1,21 +1,21 @@
 #include "ui/main_window.h"
 
 #include "command_line/command_line.h"
+#include "controls/widgets/breakdown_list_widget.h"
+#include "controls/widgets/chart_lines_widget.h"
+#include "controls/widgets/chart_surface_widget.h"
+#include "controls/widgets/folder_tree_widget.h"
 #include "platform/folder_opener.h"
 #include "platform/folder_path.h"
 #include "platform/operation_error.h"
 #include "platform/program_identity.h"
 #include "platform/shell_quoting.h"
-#include "platform/widgets/qt_canvas.h"
-#include "platform/widgets/qt_list_box.h"
-#include "platform/widgets/qt_list_view.h"
-#include "platform/widgets/qt_tree_view.h"
 #include "scan/folder_scan_job.h"
 #include "ui/app_icon.h"
 #include "ui/background_pictures.h"
 #include "ui/folder_picker.h"
-#include "ui/import_source.h"
 #include "ui/fonts.h"
+#include "ui/import_source.h"
 #include "ui/scan_progress_dialog.h"
 
 #include <QAccessibleWidget>
@@ -101,10 +101,10 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
     : QWidget(parent)
     , txtRootFolder(place(new QLineEdit(this), 9, 10, 241, 17, 9.75))
     , cmdBrowse(place(new QPushButton(QStringLiteral("SELECT"), this), 260, 8, 66, 21, 9))
-    , trvFolders(place(new QtTreeView(this), 9, 40, 315, 259, 9))
-    , picGraph(place(new QtCanvas(this), 329, 42, 443, 414, 12))
-    , List2(place(new QtListBox(this), 396, 12, 42, 14, 9))
-    , lvwFolders(place(new QtListView(this), 8, 308, 315, 148, 9))
+    , trvFolders(place(new FolderTreeWidget(this), 9, 40, 315, 259, 9))
+    , picGraph(place(new ChartSurfaceWidget(this), 329, 42, 443, 414, 12))
+    , List2(place(new ChartLinesWidget(this), 396, 12, 42, 14, 9))
+    , lvwFolders(place(new BreakdownListWidget(this), 8, 308, 315, 148, 9))
     , lblGraphed(place(new QLabel(this), 333, 12, 383, 20, 9))
     , cmdUp(place(new QToolButton(this), 722, 10, 50, 24, 9))
     , m_fileSystem(fileSystem)
@@ -162,26 +162,26 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
 
     connect(cmdBrowse, &QPushButton::clicked, this, [this] { handle([this] { cmdBrowse_Click(); }); });
     connect(txtRootFolder, &QLineEdit::returnPressed, this, [this] { handle([this] { txtRootFolder_Enter(); }); });
-    connect(trvFolders, &QtTreeView::nodeMenuRequested, this, [this](TreeNode *node, const QPoint &place) {
+    connect(trvFolders, &FolderTreeWidget::nodeMenuRequested, this, [this](TreeNode *node, const QPoint &place) {
         const QByteArray folder = node->key();
         handle([&] { showFolderMenu(folder, place); });
     });
-    connect(lvwFolders, &QtListView::rowMenuRequested, this, [this](const QByteArray &key, const QPoint &place) {
+    connect(lvwFolders, &BreakdownListWidget::rowMenuRequested, this, [this](const QByteArray &key, const QPoint &place) {
         if (isSubFolderRow(key))
             handle([&] { showFolderMenu(key, place); });
     });
-    connect(lvwFolders, &QtListView::rowActivated, this, [this](const QByteArray &key) {
+    connect(lvwFolders, &BreakdownListWidget::rowActivated, this, [this](const QByteArray &key) {
         if (isSubFolderRow(key))
             handle([&] { graphFolder(key); });
     });
-    connect(picGraph, &QtCanvas::sliceActivated, this, [this](const QByteArray &key) {
+    connect(picGraph, &ChartSurfaceWidget::sliceActivated, this, [this](const QByteArray &key) {
         if (isSubFolderRow(key))
             handle([&] { graphFolder(key); });
         else if (key.isEmpty())
             handle([this] { showFoldedRows(); });
     });
-    connect(picGraph, &QtCanvas::backRequested, this, [this] { handle([this] { goUp(); }); });
-    connect(lvwFolders, &QtListView::backRequested, this, [this] { handle([this] { goUp(); }); });
+    connect(picGraph, &ChartSurfaceWidget::backRequested, this, [this] { handle([this] { goUp(); }); });
+    connect(lvwFolders, &BreakdownListWidget::backRequested, this, [this] { handle([this] { goUp(); }); });
     connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this, [this] {
         if (const QByteArray folder = folderForCommand(); !folder.isEmpty())
             handle([&] { copyPath(folder); });
@@ -495,7 +495,7 @@ void fMain::graphFolder(const QByteArray &folderPath)
     TreeNode *node = trvFolders->node(folderPath);
     if (!node)
         return;
-    QTreeWidgetItem *item = QtTreeView::itemOf(node);
+    QTreeWidgetItem *item = FolderTreeWidget::itemOf(node);
     for (QTreeWidgetItem *above = item->parent(); above; above = above->parent())
         trvFolders->expandItem(above);
     trvFolders->scrollToItem(item);

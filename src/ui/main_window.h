@@ -17,10 +17,10 @@ class QLabel;
 class QLineEdit;
 class QToolButton;
 class QPushButton;
-class QtCanvas;
-class QtListBox;
-class QtListView;
-class QtTreeView;
+class BreakdownListWidget;
+class ChartLinesWidget;
+class ChartSurfaceWidget;
+class FolderTreeWidget;
 
 // The program's window: the chosen root folder, the "SELECT" button, the folder tree,
 // the chart area, the breakdown list and a hidden list box, at fixed places in a window
@@ -47,10 +47,10 @@ public:
 
     QLineEdit *const txtRootFolder;
     QPushButton *const cmdBrowse;
-    QtTreeView *const trvFolders;
-    QtCanvas *const picGraph;
-    QtListBox *const List2;
-    QtListView *const lvwFolders;
+    FolderTreeWidget *const trvFolders;
+    ChartSurfaceWidget *const picGraph;
+    ChartLinesWidget *const List2;
+    BreakdownListWidget *const lvwFolders;
     // Which folder the chart and the list show, above the chart, and the way up from it.
     QLabel *const lblGraphed;
     QToolButton *const cmdUp;

@@ -1,7 +1,7 @@
 #include "ui/snapshot.h"
 
+#include "controls/widgets/folder_tree_widget.h"
 #include "platform/display_text.h"
-#include "platform/widgets/qt_tree_view.h"
 #include "ui/main_window.h"
 
 #include <QFileInfo>
@@ -30,7 +30,7 @@ bool writeSnapshot(fMain &window, const QByteArray &folderPath, const QString &i
         message = QStringLiteral("could not open %1").arg(displayText(folderPath));
         return false;
     }
-    window.trvFolders->expandItem(QtTreeView::itemOf(root));
+    window.trvFolders->expandItem(FolderTreeWidget::itemOf(root));
     window.trvFolders->clickNode(*root);
     // The format is the one the file's suffix names.
     QImageWriter writer(imagePath);

@@ -1,5 +1,5 @@
 #include "chart/pie_chart.h"
-#include "platform/widgets/qt_canvas.h"
+#include "controls/widgets/chart_surface_widget.h"
 #include "support/test_main.h"
 #include "ui/fonts.h"
 
@@ -23,7 +23,7 @@ private:
 
     static Drawn drawPie(const Sections &sections, QSize area = QSize(443, 414))
     {
-        QtCanvas canvas;
+        ChartSurfaceWidget canvas;
         canvas.resize(area);
         cPieChart chart;
         chart.setCanvas(&canvas);

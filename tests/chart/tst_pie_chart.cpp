@@ -1,5 +1,5 @@
 #include "chart/pie_chart.h"
-#include "platform/widgets/qt_canvas.h"
+#include "controls/widgets/chart_surface_widget.h"
 #include "support/recording_surface.h"
 #include "support/test_main.h"
 
@@ -297,7 +297,7 @@ private slots:
         QFETCH(Slices, slices);
         QFETCH(QPoint, offset);
         QFETCH(QColor, colour);
-        QtCanvas canvas;
+        ChartSurfaceWidget canvas;
         canvas.setFixedSize(443, 414);
         QPalette palette = canvas.palette();
         palette.setColor(QPalette::Base, Qt::white);
@@ -337,7 +337,7 @@ private slots:
         QFETCH(Slices, slices);
         for (int width = 120; width <= 460; width += 7) {
             const int height = width * 9 / 10;
-            QtCanvas canvas;
+            ChartSurfaceWidget canvas;
             canvas.setFixedSize(width, height);
             QPalette palette = canvas.palette();
             palette.setColor(QPalette::Base, Qt::white);
@@ -421,7 +421,7 @@ private slots:
 
     void paintedLabelsCoverTheSlices()
     {
-        QtCanvas canvas;
+        ChartSurfaceWidget canvas;
         canvas.setFixedSize(443, 414);
         cPieChart chart;
         draw(chart, &canvas, nullptr, {{"A", 50}, {"B", 50}});

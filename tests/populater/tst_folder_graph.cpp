@@ -1,7 +1,7 @@
+#include "controls/widgets/breakdown_list_widget.h"
+#include "controls/widgets/folder_tree_widget.h"
 #include "platform/operation_error.h"
 #include "platform/posix_folder_enumerator.h"
-#include "platform/widgets/qt_list_view.h"
-#include "platform/widgets/qt_tree_view.h"
 #include "populater/node_populater.h"
 #include "support/recording_surface.h"
 #include "support/test_main.h"
@@ -16,8 +16,8 @@ class TestFolderGraph : public QObject
 
 private:
     PosixFolderEnumerator m_fileSystem;
-    QtTreeView m_tree;
-    QtListView m_list;
+    FolderTreeWidget m_tree;
+    BreakdownListWidget m_list;
     RecordingListBox m_lines;
     std::unique_ptr<cNodePopulater> m_populater;
 
@@ -29,7 +29,7 @@ private:
         return node;
     }
 
-    void select(TreeNode *node) { m_tree.setCurrentItem(QtTreeView::itemOf(node)); }
+    void select(TreeNode *node) { m_tree.setCurrentItem(FolderTreeWidget::itemOf(node)); }
 
     Rows rows() const
     {

@@ -1,7 +1,7 @@
+#include "controls/widgets/breakdown_list_widget.h"
+#include "controls/widgets/folder_tree_widget.h"
 #include "platform/operation_error.h"
 #include "platform/posix_folder_enumerator.h"
-#include "platform/widgets/qt_list_view.h"
-#include "platform/widgets/qt_tree_view.h"
 #include "populater/node_populater.h"
 #include "support/faulty_folder_enumerator.h"
 #include "support/fixture_tree.h"
@@ -24,7 +24,7 @@ struct RootedTree {
     }
 
     FixtureTree fixture;
-    QtTreeView tree;
+    FolderTreeWidget tree;
     cNodePopulater populater;
 };
 
@@ -37,7 +37,7 @@ private:
 
     // A tree on `root` as the main window sets it up, for the cases that need their own
     // enumerator or several populaters on one tree.
-    static void setUp(cNodePopulater &populater, QtTreeView &tree, const QByteArray &root)
+    static void setUp(cNodePopulater &populater, FolderTreeWidget &tree, const QByteArray &root)
     {
         populater.setOTreeView(&tree);
         populater.SetRoot(root);
@@ -56,14 +56,14 @@ private slots:
         QCOMPARE(root->text(), QStringLiteral("Data 【1.5 KB】"));
         QCOMPARE(root->tag(), QStringLiteral("1536"));
         QCOMPARE(root->children(), 0);
-        QVERIFY(!QtTreeView::itemOf(root)->isExpanded());
+        QVERIFY(!FolderTreeWidget::itemOf(root)->isExpanded());
     }
 
     void theFileSystemRootNamesItself()
     {
         // Listing "/" is made to fail, so the test does not add up the whole machine.
         FaultyFolderEnumerator faulty(m_fileSystem, {"/"});
-        QtTreeView tree;
+        FolderTreeWidget tree;
         cNodePopulater populater(faulty);
         setUp(populater, tree, "/");
         QCOMPARE(tree.node("/")->text(), QStringLiteral("/ 【0 バイト】 ［読み取り不可］"));
@@ -111,7 +111,7 @@ private slots:
         tree.setExpandHandler([&](TreeNode &node) { populater.ExpandNode(node); });
         tree.show();
 
-        QTreeWidgetItem *a = QtTreeView::itemOf(tree.node(fixture.path() + "a/"));
+        QTreeWidgetItem *a = FolderTreeWidget::itemOf(tree.node(fixture.path() + "a/"));
         tree.expandItem(a);
         QVERIFY(a->isExpanded());
         QCOMPARE(childTexts(tree.node(fixture.path() + "a/")), (QStringList{"b 【3 バイト】"}));
@@ -152,7 +152,7 @@ private slots:
     {
         FixtureTree fixture;
         fixture.make({"old/x=10"});
-        QtTreeView tree;
+        FolderTreeWidget tree;
         cNodePopulater populater(m_fileSystem);
         populater.setOTreeView(&tree);
         populater.SetRoot(fixture.path());
@@ -177,8 +177,8 @@ private slots:
         const QByteArray name(200, 'n');
         FixtureTree fixture;
         fixture.makeDeepChain("deep", depth, 100, name, 3);
-        QtTreeView tree;
-        QtListView breakdown;
+        FolderTreeWidget tree;
+        BreakdownListWidget breakdown;
         breakdown.setColumnCount(3);
         RecordingListBox lines;
         cNodePopulater populater(m_fileSystem);
@@ -191,7 +191,7 @@ private slots:
         for (int level = 1; level <= depth; ++level) {
             TreeNode *node = tree.node(path);
             QVERIFY(node);
-            tree.expandItem(QtTreeView::itemOf(node));
+            tree.expandItem(FolderTreeWidget::itemOf(node));
             const int size = 100 + 3 * (depth - level + 1);
             QCOMPARE(childTexts(node), QStringList{QString::fromLatin1(name) + " 【" + QString::number(size) + " バイト】"});
             path += name + '/';
@@ -200,7 +200,7 @@ private slots:
 
         // The folder above the bottom: its own 3 bytes and the bottom's 103.
         TreeNode *aboveBottom = tree.node(path.chopped(name.size() + 1));
-        tree.setCurrentItem(QtTreeView::itemOf(aboveBottom));
+        tree.setCurrentItem(FolderTreeWidget::itemOf(aboveBottom));
         RecordingSurface surface(443, 414);
         populater.GraphNode(*aboveBottom, &surface, 0);
         QCOMPARE(breakdown.topLevelItemCount(), 2);
@@ -225,7 +225,7 @@ private slots:
     {
         FixtureTree fixture;
         fixture.make({"a/x=1", "b/c/y=2"});
-        QtTreeView tree;
+        FolderTreeWidget tree;
         cNodePopulater populater(m_fileSystem);
         populater.setOTreeView(&tree);
         populater.SetRoot(fixture.path());

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/drawing_surface.h"
-#include "platform/list_box.h"
-#include "platform/pie_figure.h"
+#include "controls/drawing_surface.h"
+#include "controls/list_box.h"
+#include "controls/pie_figure.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/tree_control.h"
+#include "controls/tree_control.h"
 
 #include <QStringList>
 

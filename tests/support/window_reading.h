@@ -1,7 +1,7 @@
 #pragma once
 
+#include "controls/widgets/breakdown_list_widget.h"
 #include "exchange/folder_export.h"
-#include "platform/widgets/qt_list_view.h"
 #include "scan/scan_control.h"
 #include "ui/main_window.h"
 

@@ -1,9 +1,9 @@
+#include "controls/widgets/breakdown_list_widget.h"
+#include "controls/widgets/chart_lines_widget.h"
+#include "controls/widgets/chart_surface_accessible.h"
+#include "controls/widgets/chart_surface_widget.h"
+#include "controls/widgets/folder_tree_widget.h"
 #include "platform/posix_folder_enumerator.h"
-#include "platform/widgets/qt_canvas.h"
-#include "platform/widgets/qt_canvas_accessible.h"
-#include "platform/widgets/qt_list_box.h"
-#include "platform/widgets/qt_list_view.h"
-#include "platform/widgets/qt_tree_view.h"
 #include "support/accessibility.h"
 #include "support/fixture_tree.h"
 #include "support/test_main.h"
@@ -29,8 +29,8 @@ private:
 
     void clickRoot()
     {
-        QtTreeView *tree = m_window->trvFolders;
-        QTreeWidgetItem *item = QtTreeView::itemOf(tree->node(m_fixture->path()));
+        FolderTreeWidget *tree = m_window->trvFolders;
+        QTreeWidgetItem *item = FolderTreeWidget::itemOf(tree->node(m_fixture->path()));
         const QPoint centre = tree->viewport()->mapTo(m_window.get(), tree->visualItemRect(item).center());
         QTest::mouseClick(m_window->windowHandle(), Qt::LeftButton, {}, centre);
     }
@@ -144,12 +144,12 @@ private slots:
         // Graphing again replaces them; an empty folder leaves none.
         m_fixture->makeFolder("empty");
         m_window->openRoot(m_fixture->path());
-        m_window->trvFolders->expandItem(QtTreeView::itemOf(m_window->trvFolders->node(m_fixture->path())));
-        QTreeWidgetItem *empty = QtTreeView::itemOf(m_window->trvFolders->node(m_fixture->path() + "empty/"));
+        m_window->trvFolders->expandItem(FolderTreeWidget::itemOf(m_window->trvFolders->node(m_fixture->path())));
+        QTreeWidgetItem *empty = FolderTreeWidget::itemOf(m_window->trvFolders->node(m_fixture->path() + "empty/"));
         const QPoint centre = m_window->trvFolders->viewport()->mapTo(m_window.get(), m_window->trvFolders->visualItemRect(empty).center());
         QTest::mouseClick(m_window->windowHandle(), Qt::LeftButton, {}, centre);
         QCOMPARE(chart()->childCount(), 0);
-        QCOMPARE(chart()->text(QAccessible::Description), QtCanvasAccessible::nothingGraphedText);
+        QCOMPARE(chart()->text(QAccessible::Description), ChartSurfaceAccessible::nothingGraphedText);
         QVERIFY(!chart()->child(0));
         QVERIFY(QDir().rmdir(QString::fromLocal8Bit(m_fixture->path() + "empty")));
     }
@@ -158,7 +158,7 @@ private slots:
     {
         m_window->openRoot(m_fixture->path());
         clickRoot();
-        QtCanvas *canvas = m_window->picGraph;
+        ChartSurfaceWidget *canvas = m_window->picGraph;
         const QImage unfocused = canvas->grab().toImage();
         QVERIFY(tabToChart());
         QVERIFY(canvas->hasFocus());
@@ -184,7 +184,7 @@ private slots:
         m_window->openRoot(m_fixture->path());
         clickRoot();
         QVERIFY(tabToChart());
-        QtCanvas *canvas = m_window->picGraph;
+        ChartSurfaceWidget *canvas = m_window->picGraph;
         const QImage before = canvas->grab().toImage();
         accessibleEvents().clear();
 

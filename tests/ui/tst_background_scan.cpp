@@ -1,7 +1,7 @@
+#include "controls/widgets/breakdown_list_widget.h"
+#include "controls/widgets/chart_lines_widget.h"
+#include "controls/widgets/folder_tree_widget.h"
 #include "platform/posix_folder_enumerator.h"
-#include "platform/widgets/qt_list_box.h"
-#include "platform/widgets/qt_list_view.h"
-#include "platform/widgets/qt_tree_view.h"
 #include "support/fixture_tree.h"
 #include "support/progress_dialog.h"
 #include "support/gated_folder_enumerator.h"
@@ -106,8 +106,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         answerPicker(earlier.path());
         WindowInput::click(window.cmdBrowse);
-        QtTreeView *tree = window.trvFolders;
-        WindowInput::click(tree->viewport(), tree->visualItemRect(QtTreeView::itemOf(tree->node(earlier.path()))).center());
+        FolderTreeWidget *tree = window.trvFolders;
+        WindowInput::click(tree->viewport(), tree->visualItemRect(FolderTreeWidget::itemOf(tree->node(earlier.path()))).center());
         cNodePopulater *populater = window.oPopulater();
         QCOMPARE(window.List2->count(), 2);
         const QString line = window.List2->item(0)->text();
@@ -169,8 +169,8 @@ private slots:
             return QString::fromLocal8Bit(answer);
         });
         WindowInput::click(window.cmdBrowse);
-        QtTreeView *tree = window.trvFolders;
-        const QPoint rootPlace = tree->visualItemRect(QtTreeView::itemOf(tree->node(earlier.path()))).center();
+        FolderTreeWidget *tree = window.trvFolders;
+        const QPoint rootPlace = tree->visualItemRect(FolderTreeWidget::itemOf(tree->node(earlier.path()))).center();
 
         // Everything a person may do to the window, before the dialog shows and while it does.
         const auto tryEverything = [&] {
@@ -209,7 +209,7 @@ private slots:
         QCOMPARE(pickerCalls, 2);
         QCOMPARE(window.txtRootFolder->text(), QString::fromLocal8Bit(next.path()));
         QCOMPARE(window.lvwFolders->topLevelItemCount(), 0);
-        QVERIFY(!QtTreeView::itemOf(tree->node(next.path()))->isExpanded());
+        QVERIFY(!FolderTreeWidget::itemOf(tree->node(next.path()))->isExpanded());
     }
 
     void closingTheWindowStopsTheScan()

@@ -1,8 +1,8 @@
+#include "controls/widgets/breakdown_list_widget.h"
+#include "controls/widgets/chart_surface_widget.h"
+#include "controls/widgets/folder_tree_widget.h"
 #include "exchange/folder_export.h"
 #include "platform/posix_folder_enumerator.h"
-#include "platform/widgets/qt_canvas.h"
-#include "platform/widgets/qt_list_view.h"
-#include "platform/widgets/qt_tree_view.h"
 #include "scan/scan_control.h"
 #include "support/fixture_tree.h"
 #include "support/message_boxes.h"
@@ -41,7 +41,7 @@ private:
 
     static void clickNode(fMain &window, const QByteArray &key)
     {
-        QTreeWidgetItem *item = QtTreeView::itemOf(window.trvFolders->node(key));
+        QTreeWidgetItem *item = FolderTreeWidget::itemOf(window.trvFolders->node(key));
         window.trvFolders->scrollToItem(item);
         WindowInput::click(window.trvFolders->viewport(), window.trvFolders->visualItemRect(item).center());
     }
@@ -132,7 +132,7 @@ private slots:
 
         // Down by the list, twice: the path grows too long and is shortened in the middle.
         for (int step = 0; step < 2; ++step) {
-            QtListView *list = window.lvwFolders;
+            BreakdownListWidget *list = window.lvwFolders;
             const int last = list->topLevelItemCount() - 1;
             WindowInput::doubleClick(list->viewport(), list->visualItemRect(list->topLevelItem(last)).center());
         }

@@ -1,8 +1,8 @@
+#include "controls/widgets/breakdown_list_widget.h"
+#include "controls/widgets/chart_surface_widget.h"
+#include "controls/widgets/folder_tree_widget.h"
 #include "platform/posix_folder_enumerator.h"
 #include "platform/program_identity.h"
-#include "platform/widgets/qt_canvas.h"
-#include "platform/widgets/qt_list_view.h"
-#include "platform/widgets/qt_tree_view.h"
 #include "support/desktop_fixture.h"
 #include "support/fixture_tree.h"
 #include "support/progress_dialog.h"
@@ -46,7 +46,7 @@ private:
         std::unique_ptr<GatedFolderEnumerator> gated;
         std::unique_ptr<fMain> window;
         QByteArray path(const QByteArray &relative) const { return fixture.path() + relative; }
-        QtTreeView *tree() const { return window->trvFolders; }
+        FolderTreeWidget *tree() const { return window->trvFolders; }
         TreeNode *node(const QByteArray &relative) const { return tree()->node(path(relative)); }
     };
 
@@ -67,15 +67,15 @@ private:
         const QString folder = QString::fromLocal8Bit(session->fixture.path());
         mBrowse::setFolderDialog([folder](QWidget *, const QString &, unsigned, const QString &) { return folder; });
         WindowInput::click(window.cmdBrowse);
-        session->tree()->expandItem(QtTreeView::itemOf(session->node("")));
+        session->tree()->expandItem(FolderTreeWidget::itemOf(session->node("")));
         if (TreeNode *a = session->node("a/"))
-            session->tree()->expandItem(QtTreeView::itemOf(a));
+            session->tree()->expandItem(FolderTreeWidget::itemOf(a));
         return session;
     }
 
     static QPoint placeOf(Session &session, const QByteArray &relative)
     {
-        QTreeWidgetItem *item = QtTreeView::itemOf(session.node(relative));
+        QTreeWidgetItem *item = FolderTreeWidget::itemOf(session.node(relative));
         session.tree()->scrollToItem(item);
         return session.tree()->visualItemRect(item).center();
     }
@@ -184,7 +184,7 @@ private slots:
         fMain &window = *session->window;
         clickNode(*session, "");
         QCOMPARE(breakdownRows(window), (QStringList{"c 5 バイト 4.35%", "a 110 バイト 95.65%"}));
-        const bool bWasOpen = QtTreeView::itemOf(session->node("a/"))->isExpanded();
+        const bool bWasOpen = FolderTreeWidget::itemOf(session->node("a/"))->isExpanded();
 
         FixtureTree &fixture = session->fixture;
         if (change == "add a/b/new=50" || change == "cancel")
@@ -220,9 +220,9 @@ private slots:
         QCOMPARE(texts(*session, {"", "a/", "a/b/", "c/"}), nodes);
         QCOMPARE(breakdownRows(window), graph);
         // The rest of the tree stays as it was, open or closed.
-        QVERIFY(QtTreeView::itemOf(session->node(""))->isExpanded());
+        QVERIFY(FolderTreeWidget::itemOf(session->node(""))->isExpanded());
         if (session->node("a/b/"))
-            QCOMPARE(QtTreeView::itemOf(session->node("a/"))->isExpanded(), bWasOpen);
+            QCOMPARE(FolderTreeWidget::itemOf(session->node("a/"))->isExpanded(), bWasOpen);
     }
 
     void copyingAPath_data()
@@ -287,7 +287,7 @@ private slots:
         // The Menu key, as the platform delivers it: a context menu event for the keyboard.
         pickFromMenu([&] {
             session->tree()->setFocus();
-            session->tree()->setCurrentItem(QtTreeView::itemOf(session->node("caf\xe9/")));
+            session->tree()->setCurrentItem(FolderTreeWidget::itemOf(session->node("caf\xe9/")));
             QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
             QCoreApplication::sendEvent(session->window->windowHandle(), &menuKey);
         }, QStringLiteral("フォルダを開く"));
@@ -358,7 +358,7 @@ private slots:
         if (graphed == "-")
             return;
         // The node above it opened, and Backspace on the chart goes back up.
-        QVERIFY(QtTreeView::itemOf(session->node(""))->isExpanded());
+        QVERIFY(FolderTreeWidget::itemOf(session->node(""))->isExpanded());
         QCOMPARE(breakdownRows(window).first().section(' ', 0, 0), QStringLiteral("単一フォルダ"));
         window.picGraph->setFocus();
         WindowInput::key(&window, Qt::Key_Backspace);
@@ -383,7 +383,7 @@ private slots:
     {
         auto session = start({"a/b/x=100", "a/y=10", "c/z=5"});
         fMain &window = *session->window;
-        QtListView *list = window.lvwFolders;
+        BreakdownListWidget *list = window.lvwFolders;
         clickNode(*session, "");
         QCOMPARE(breakdownRows(window), (QStringList{"c 5 バイト 4.35%", "a 110 バイト 95.65%"}));
         const auto rowPlace = [&](int row) { return list->visualItemRect(list->topLevelItem(row)).center(); };
@@ -449,7 +449,7 @@ private slots:
         // Sizes whose texts sort otherwise than their numbers: 2 バイト, 1,000 バイト, 2.0 KB.
         auto session = start({"gamma/x=2048", "alpha/y=1000", "Beta/z=2", "own=1"});
         fMain &window = *session->window;
-        QtListView *list = window.lvwFolders;
+        BreakdownListWidget *list = window.lvwFolders;
         clickNode(*session, "");
         QHeaderView *header = list->header();
         const QPoint start = WindowInput::placeOf(header->viewport(), QPoint(header->sectionViewportPosition(0) + 10, header->height() / 2));

@@ -1,8 +1,8 @@
+#include "controls/widgets/breakdown_list_widget.h"
+#include "controls/widgets/chart_lines_widget.h"
+#include "controls/widgets/chart_surface_widget.h"
+#include "controls/widgets/folder_tree_widget.h"
 #include "platform/posix_folder_enumerator.h"
-#include "platform/widgets/qt_canvas.h"
-#include "platform/widgets/qt_list_box.h"
-#include "platform/widgets/qt_list_view.h"
-#include "platform/widgets/qt_tree_view.h"
 #include "support/fixture_tree.h"
 #include "support/test_main.h"
 #include "support/window_input.h"
@@ -31,8 +31,8 @@ private:
 
     void click(const QByteArray &relative)
     {
-        QtTreeView *tree = m_window->trvFolders;
-        QTreeWidgetItem *item = QtTreeView::itemOf(tree->node(path(relative)));
+        FolderTreeWidget *tree = m_window->trvFolders;
+        QTreeWidgetItem *item = FolderTreeWidget::itemOf(tree->node(path(relative)));
         QVERIFY(item);
         tree->scrollToItem(item);
         WindowInput::click(tree->viewport(), tree->visualItemRect(item).center());
@@ -83,7 +83,7 @@ private slots:
         const QString folder = QString::fromLocal8Bit(m_fixture->path());
         mBrowse::setFolderDialog([folder](QWidget *, const QString &, unsigned, const QString &) { return folder; });
         WindowInput::click(m_window->cmdBrowse);
-        m_window->trvFolders->expandItem(QtTreeView::itemOf(m_window->trvFolders->node(m_fixture->path())));
+        m_window->trvFolders->expandItem(FolderTreeWidget::itemOf(m_window->trvFolders->node(m_fixture->path())));
     }
 
     void cleanupTestCase()
@@ -142,14 +142,14 @@ private slots:
 
     void clickingANodeNeverOpenedFillsItInAndGraphsIt()
     {
-        QtTreeView *tree = m_window->trvFolders;
+        FolderTreeWidget *tree = m_window->trvFolders;
         TreeNode *deep = tree->node(path("deep/"));
         QCOMPARE(deep->children(), 1);
         QCOMPARE(deep->child()->text(), QStringLiteral("FILLER"));
         click("deep/");
         QCOMPARE(deep->children(), 1);
         QCOMPARE(deep->child()->text(), QStringLiteral("inner 【4 バイト】"));
-        QVERIFY(!QtTreeView::itemOf(deep)->isExpanded());
+        QVERIFY(!FolderTreeWidget::itemOf(deep)->isExpanded());
         // Equal sizes: the sort puts "単一フォルダ", added last, first.
         const Rows graphed = {{"単一フォルダ", "4 バイト", "50.00%"}, {"inner", "4 バイト", "50.00%"}};
         QCOMPARE(rows(), graphed);

@@ -1,6 +1,6 @@
 #include "chart/pie_chart.h"
+#include "controls/widgets/chart_surface_widget.h"
 #include "platform/posix_folder_enumerator.h"
-#include "platform/widgets/qt_canvas.h"
 #include "support/test_main.h"
 #include "ui/background_pictures.h"
 #include "ui/fonts.h"
@@ -20,7 +20,7 @@ private:
     QPoint device(QPointF logical) const { return QPoint(int(std::floor(logical.x() * m_ratio)), int(std::floor(logical.y() * m_ratio))); }
 
     // The pie of A 25 %, B 73 % and C 2 % (folded) on a white 443 × 414 canvas.
-    void drawThreeSlices(QtCanvas &canvas) const
+    void drawThreeSlices(ChartSurfaceWidget &canvas) const
     {
         canvas.setFixedSize(443, 414);
         QPalette palette = canvas.palette();
@@ -61,7 +61,7 @@ private slots:
 
     void theChartIsDrawnAtTheDevicePixelRatio()
     {
-        QtCanvas canvas;
+        ChartSurfaceWidget canvas;
         drawThreeSlices(canvas);
         QCOMPARE(canvas.devicePixelRatioF(), m_ratio);
         const QImage image = canvas.image();
@@ -86,7 +86,7 @@ private slots:
 
     void aLineIsAsWideAsOneLogicalPixel()
     {
-        QtCanvas canvas;
+        ChartSurfaceWidget canvas;
         drawThreeSlices(canvas);
         const QImage image = canvas.image();
         const QRgb outline = canvas.palette().color(QPalette::WindowText).rgb();

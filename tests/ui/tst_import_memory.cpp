@@ -1,5 +1,5 @@
+#include "controls/widgets/folder_tree_widget.h"
 #include "platform/posix_folder_enumerator.h"
-#include "platform/widgets/qt_tree_view.h"
 #include "support/allocation_limit.h"
 #include "support/export_text.h"
 #include "support/fixture_tree.h"

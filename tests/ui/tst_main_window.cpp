@@ -1,9 +1,9 @@
+#include "controls/widgets/breakdown_list_widget.h"
+#include "controls/widgets/chart_lines_widget.h"
+#include "controls/widgets/chart_surface_widget.h"
+#include "controls/widgets/folder_tree_widget.h"
 #include "platform/folder_path.h"
 #include "platform/posix_folder_enumerator.h"
-#include "platform/widgets/qt_canvas.h"
-#include "platform/widgets/qt_list_box.h"
-#include "platform/widgets/qt_list_view.h"
-#include "platform/widgets/qt_tree_view.h"
 #include "support/faulty_folder_enumerator.h"
 #include "support/fixture_tree.h"
 #include "support/message_boxes.h"
@@ -66,7 +66,7 @@ private:
 
     static QPoint placeOfNode(fMain &window, TreeNode *node)
     {
-        return window.trvFolders->visualItemRect(QtTreeView::itemOf(node)).center();
+        return window.trvFolders->visualItemRect(FolderTreeWidget::itemOf(node)).center();
     }
 
     static void clickNode(fMain &window, TreeNode *node)
@@ -196,7 +196,7 @@ private slots:
         QVERIFY(root);
         QCOMPARE(childTexts(root), (QStringList{"a 【10 バイト】", "b 【2.0 KB】"}));
         QCOMPARE(childTexts(window.trvFolders->node(fixture.path() + "a/")), (QStringList{"FILLER"}));
-        QVERIFY(!QtTreeView::itemOf(root)->isExpanded());
+        QVERIFY(!FolderTreeWidget::itemOf(root)->isExpanded());
     }
 
     void cancellingChangesNothing()
@@ -256,24 +256,24 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.openRoot(fixture.path());
-        QtTreeView *tree = window.trvFolders;
-        tree->expandItem(QtTreeView::itemOf(tree->node(fixture.path())));
+        FolderTreeWidget *tree = window.trvFolders;
+        tree->expandItem(FolderTreeWidget::itemOf(tree->node(fixture.path())));
 
         // A click fills in the children and leaves the node closed.
         TreeNode *a = tree->node(fixture.path() + "a/");
         clickNode(window, a);
         QCOMPARE(childTexts(a), (QStringList{"b 【1 バイト】", "d 【2 バイト】"}));
-        QVERIFY(!QtTreeView::itemOf(a)->isExpanded());
+        QVERIFY(!FolderTreeWidget::itemOf(a)->isExpanded());
         // Clicking again adds nothing.
         clickNode(window, a);
         QCOMPARE(a->children(), 2);
 
         // Opening a node fills it in too.
-        tree->expandItem(QtTreeView::itemOf(a));
+        tree->expandItem(FolderTreeWidget::itemOf(a));
         TreeNode *b = tree->node(fixture.path() + "a/b/");
-        tree->expandItem(QtTreeView::itemOf(b));
+        tree->expandItem(FolderTreeWidget::itemOf(b));
         QCOMPARE(childTexts(b), (QStringList{"c 【1 バイト】"}));
-        QVERIFY(QtTreeView::itemOf(b)->isExpanded());
+        QVERIFY(FolderTreeWidget::itemOf(b)->isExpanded());
     }
 
     void aPersonsActionOnTheTreeNeverEndsTheProgram_data()
@@ -313,7 +313,7 @@ private slots:
         answerPicker(QString::fromLocal8Bit(fixture.path()));
         const MessageBoxCloser errors;
 
-        QtTreeView *tree = window.trvFolders;
+        FolderTreeWidget *tree = window.trvFolders;
         const auto node = [&](const QByteArray &relative) { return tree->node(fixture.path() + relative); };
         const auto focusTree = [&] {
             for (int tabs = 0; !tree->hasFocus() && tabs < 6; ++tabs)
@@ -367,7 +367,7 @@ private slots:
         QCOMPARE(breakdownRows(window), (QStringList{"small 1 バイト 0.00%", "huge 2,790.2 MB 100.00%"}));
         QCOMPARE(window.lvwFolders->columnWidth(1), 67);
 
-        QtListView *list = window.lvwFolders;
+        BreakdownListWidget *list = window.lvwFolders;
         const auto sizeCell = [&](int row) { return list->visualRect(list->model()->index(row, 1)).center(); };
         // A size that fits has no tooltip; one that is cut short shows in full.
         WindowInput::moveTo(list->viewport(), sizeCell(0));
@@ -484,7 +484,7 @@ private slots:
         // The tree opens and graphs as for a folder scanned here.
         clickNode(window, root);
         QCOMPARE(breakdownRows(window), (QStringList{"a 10 バイト 0.28%", "単一フォルダ 1.5 KB 42.74%", "b 2.0 KB 56.98%"}));
-        window.trvFolders->expandItem(QtTreeView::itemOf(root));
+        window.trvFolders->expandItem(FolderTreeWidget::itemOf(root));
         TreeNode *a = window.trvFolders->node("/srv/data/a/");
         clickNode(window, a);
         QCOMPARE(childTexts(a), (QStringList{"in 【10 バイト】"}));

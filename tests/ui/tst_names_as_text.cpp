@@ -1,7 +1,7 @@
+#include "controls/widgets/breakdown_list_widget.h"
+#include "controls/widgets/chart_surface_widget.h"
+#include "controls/widgets/folder_tree_widget.h"
 #include "platform/posix_folder_enumerator.h"
-#include "platform/widgets/qt_canvas.h"
-#include "platform/widgets/qt_list_view.h"
-#include "platform/widgets/qt_tree_view.h"
 #include "support/fixture_tree.h"
 #include "support/message_boxes.h"
 #include "support/test_main.h"
@@ -52,12 +52,12 @@ private:
     FixtureTree m_fixture;
     std::unique_ptr<fMain> m_window;
 
-    QtTreeView *tree() const { return m_window->trvFolders; }
+    FolderTreeWidget *tree() const { return m_window->trvFolders; }
     TreeNode *node(const QByteArray &name) const { return tree()->node(m_fixture.path() + name + (name.isEmpty() ? "" : "/")); }
 
     QPoint placeOf(const QByteArray &name) const
     {
-        QTreeWidgetItem *item = QtTreeView::itemOf(node(name));
+        QTreeWidgetItem *item = FolderTreeWidget::itemOf(node(name));
         tree()->scrollToItem(item);
         return tree()->visualItemRect(item).center();
     }
@@ -100,7 +100,7 @@ private slots:
         mBrowse::setFolderDialog([folder](QWidget *, const QString &, unsigned, const QString &) { return folder; });
         WindowInput::click(m_window->cmdBrowse);
         QVERIFY(node(""));
-        tree()->expandItem(QtTreeView::itemOf(node("")));
+        tree()->expandItem(FolderTreeWidget::itemOf(node("")));
     }
 
     void cleanup() { QCOMPARE(m_boxes.texts, QStringList()); }
@@ -112,9 +112,9 @@ private slots:
         QCOMPARE(node(overrideName)->text(), QStringLiteral("evil\\u202Egnp.txt 【9.3 KB】"));
         QCOMPARE(node("plain")->text(), QStringLiteral("plain 【500 バイト】"));
         // A row as high as a plain name's: no second line.
-        const int plainHeight = tree()->visualItemRect(QtTreeView::itemOf(node("plain"))).height();
+        const int plainHeight = tree()->visualItemRect(FolderTreeWidget::itemOf(node("plain"))).height();
         for (const QByteArray &name : {newlineName, overrideName})
-            QCOMPARE(tree()->visualItemRect(QtTreeView::itemOf(node(name))).height(), plainHeight);
+            QCOMPARE(tree()->visualItemRect(FolderTreeWidget::itemOf(node(name))).height(), plainHeight);
         // What assistive technology is told of a node is what it shows.
         QAccessibleInterface *treeAccessible = QAccessible::queryAccessibleInterface(tree());
         QVERIFY(treeAccessible);

@@ -1,8 +1,8 @@
+#include "controls/widgets/breakdown_list_widget.h"
+#include "controls/widgets/chart_lines_widget.h"
+#include "controls/widgets/chart_surface_widget.h"
+#include "controls/widgets/folder_tree_widget.h"
 #include "platform/posix_folder_enumerator.h"
-#include "platform/widgets/qt_canvas.h"
-#include "platform/widgets/qt_list_box.h"
-#include "platform/widgets/qt_list_view.h"
-#include "platform/widgets/qt_tree_view.h"
 #include "support/fixture_tree.h"
 #include "support/test_main.h"
 #include "support/window_input.h"
@@ -61,7 +61,7 @@ private slots:
         const QString folder = QString::fromLocal8Bit(fixture.path());
         mBrowse::setFolderDialog([folder](QWidget *, const QString &, unsigned, const QString &) { return folder; });
         WindowInput::click(window.cmdBrowse);
-        QTreeWidgetItem *root = QtTreeView::itemOf(window.trvFolders->node(fixture.path()));
+        QTreeWidgetItem *root = FolderTreeWidget::itemOf(window.trvFolders->node(fixture.path()));
         WindowInput::click(window.trvFolders->viewport(), window.trvFolders->visualItemRect(root).center());
         QCoreApplication::processEvents();
 
@@ -118,7 +118,7 @@ private slots:
         const QString folder = QString::fromLocal8Bit(fixture.path());
         mBrowse::setFolderDialog([folder](QWidget *, const QString &, unsigned, const QString &) { return folder; });
         WindowInput::click(window.cmdBrowse);
-        QTreeWidgetItem *root = QtTreeView::itemOf(window.trvFolders->node(fixture.path()));
+        QTreeWidgetItem *root = FolderTreeWidget::itemOf(window.trvFolders->node(fixture.path()));
         WindowInput::click(window.trvFolders->viewport(), window.trvFolders->visualItemRect(root).center());
         QCOMPARE(window.picGraph->figure().radiusX, 155);
         window.windowHandle()->resize(1172, 699);

@@ -1,10 +1,10 @@
+#include "controls/widgets/breakdown_list_widget.h"
+#include "controls/widgets/chart_lines_widget.h"
+#include "controls/widgets/chart_surface_widget.h"
+#include "controls/widgets/folder_tree_widget.h"
 #include "exchange/folder_export.h"
 #include "scan/scan_control.h"
 #include "platform/posix_folder_enumerator.h"
-#include "platform/widgets/qt_canvas.h"
-#include "platform/widgets/qt_list_box.h"
-#include "platform/widgets/qt_list_view.h"
-#include "platform/widgets/qt_tree_view.h"
 #include "support/faulty_folder_enumerator.h"
 #include "support/fixture_tree.h"
 #include "support/gated_folder_enumerator.h"
@@ -63,7 +63,7 @@ private:
 
     static QPoint placeOf(fMain &window, const QByteArray &key)
     {
-        QTreeWidgetItem *item = QtTreeView::itemOf(window.trvFolders->node(key));
+        QTreeWidgetItem *item = FolderTreeWidget::itemOf(window.trvFolders->node(key));
         window.trvFolders->scrollToItem(item);
         return window.trvFolders->visualItemRect(item).center();
     }
@@ -197,7 +197,7 @@ private slots:
         fMain window(m_fileSystem);
         showActive(window);
         chooseWithSelect(window, fixture.path());
-        window.trvFolders->expandItem(QtTreeView::itemOf(window.trvFolders->node(fixture.path())));
+        window.trvFolders->expandItem(FolderTreeWidget::itemOf(window.trvFolders->node(fixture.path())));
         QVERIFY(QDir(QString::fromLocal8Bit(fixture.path() + "gone")).removeRecursively());
 
         // Told, with the offer of a fresh count; the graph shows nothing false meanwhile.
@@ -251,7 +251,7 @@ private slots:
         fMain window(faulty);
         showActive(window);
         chooseWithSelect(window, fixture.path());
-        QtTreeView &tree = *window.trvFolders;
+        FolderTreeWidget &tree = *window.trvFolders;
         QCOMPARE(tree.node(fixture.path() + "locked/")->text(), QStringLiteral("locked 【0 バイト】 ［読み取り不可］"));
         QCOMPARE(tree.node(fixture.path() + "dotted/")->text(), QStringLiteral("dotted 【7 バイト】 ［隠し項目は除外］"));
         QCOMPARE(tree.node(fixture.path() + "plain/")->text(), QStringLiteral("plain 【3 バイト】"));
@@ -292,7 +292,7 @@ private slots:
         fMain window(m_fileSystem);
         showActive(window);
         window.openImport(exportFile);
-        QtTreeView &tree = *window.trvFolders;
+        FolderTreeWidget &tree = *window.trvFolders;
         QCOMPARE(tree.node("/r/")->text(), QStringLiteral("r 【14 バイト】 ［隠し項目は除外］"));
         QCOMPARE(tree.node("/r/locked/")->text(), QStringLiteral("locked 【0 バイト】 ［読み取り不可］"));
         QCOMPARE(tree.node("/r/half/")->text(), QStringLiteral("half 【2 バイト】 ［読み取り不可］"));

@@ -1,6 +1,6 @@
+#include "controls/widgets/breakdown_list_widget.h"
+#include "controls/widgets/folder_tree_widget.h"
 #include "platform/posix_folder_enumerator.h"
-#include "platform/widgets/qt_list_view.h"
-#include "platform/widgets/qt_tree_view.h"
 #include "support/fixture_tree.h"
 #include "support/test_main.h"
 #include "support/window_input.h"
@@ -115,9 +115,9 @@ private slots:
             });
             QCOMPARE(window.txtRootFolder->text(), QString::fromLocal8Bit(fixture.path()));
 
-            QtTreeView *tree = window.trvFolders;
+            FolderTreeWidget *tree = window.trvFolders;
             const auto place = [&](const QByteArray &relative) {
-                return tree->visualItemRect(QtTreeView::itemOf(tree->node(fixture.path() + relative))).center();
+                return tree->visualItemRect(FolderTreeWidget::itemOf(tree->node(fixture.path() + relative))).center();
             };
             WindowInput::click(tree->viewport(), place(""));
             WindowInput::key(&window, Qt::Key_Right);

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "platform/list_box.h"
+#include "controls/list_box.h"
 
 #include <QListWidget>
 
-class QtListBox final : public QListWidget, public ListBox
+// The lines the pie chart writes its breakdown into; the window keeps the list hidden.
+class ChartLinesWidget final : public QListWidget, public ListBox
 {
     Q_OBJECT
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/drawing_surface.h"
-#include "platform/pie_figure.h"
+#include "controls/drawing_surface.h"
+#include "controls/pie_figure.h"
 
 #include <QFont>
 #include <QImage>
@@ -20,12 +20,12 @@ QPainterPath sliceOutline(const PieFigure &figure, int slice);
 // ratio: coordinates are logical pixels, lines and text come out at full resolution.
 // Its background picture stays through cls(). With the keyboard focus, Left and Right
 // step through the slices of what it shows; the current one is outlined.
-class QtCanvas final : public QWidget, public DrawingSurface
+class ChartSurfaceWidget final : public QWidget, public DrawingSurface
 {
     Q_OBJECT
 
 public:
-    explicit QtCanvas(QWidget *parent = nullptr);
+    explicit ChartSurfaceWidget(QWidget *parent = nullptr);
 
     // Makes the background picture at a device pixel ratio, covering at least a size;
     // asked again when the ratio changes or the surface outgrows it.

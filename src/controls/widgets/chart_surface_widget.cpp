@@ -1,7 +1,7 @@
-#include "platform/widgets/qt_canvas.h"
+#include "controls/widgets/chart_surface_widget.h"
 
+#include "controls/widgets/chart_surface_accessible.h"
 #include "platform/locale_formats.h"
-#include "platform/widgets/qt_canvas_accessible.h"
 
 #include <QAccessible>
 #include <QFontMetricsF>
@@ -65,35 +65,35 @@ QPainterPath sliceOutline(const PieFigure &figure, int slice)
     return path;
 }
 
-QtCanvas::QtCanvas(QWidget *parent)
+ChartSurfaceWidget::ChartSurfaceWidget(QWidget *parent)
     : QWidget(parent)
 {
-    static const bool accessible = (QAccessible::installFactory(QtCanvasAccessible::create), true);
+    static const bool accessible = (QAccessible::installFactory(ChartSurfaceAccessible::create), true);
     Q_UNUSED(accessible);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void QtCanvas::setBackground(Picture background)
+void ChartSurfaceWidget::setBackground(Picture background)
 {
     m_backgroundPicture = std::move(background);
     m_background = QImage();
     cls();
 }
 
-void QtCanvas::cls()
+void ChartSurfaceWidget::cls()
 {
     clearImage();
     replaceFigure({});
     update();
 }
 
-void QtCanvas::setFigure(const PieFigure &figure)
+void ChartSurfaceWidget::setFigure(const PieFigure &figure)
 {
     replaceFigure(figure);
     update();
 }
 
-void QtCanvas::clearImage()
+void ChartSurfaceWidget::clearImage()
 {
     const qreal ratio = devicePixelRatioF();
     m_image = QImage(size().expandedTo(QSize(1, 1)) * ratio, QImage::Format_RGB32);
@@ -108,7 +108,7 @@ void QtCanvas::clearImage()
     painter.drawImage(0, 0, m_background);
 }
 
-void QtCanvas::replaceFigure(const PieFigure &figure)
+void ChartSurfaceWidget::replaceFigure(const PieFigure &figure)
 {
     m_figure = figure;
     m_currentSlice = -1;
@@ -118,31 +118,31 @@ void QtCanvas::replaceFigure(const PieFigure &figure)
     QAccessible::updateAccessibility(&described);
 }
 
-void QtCanvas::setFontSize(double points)
+void ChartSurfaceWidget::setFontSize(double points)
 {
     QFont changed = font();
     changed.setPointSizeF(points);
     setFont(changed);
 }
 
-void QtCanvas::setFontName(const QString &name)
+void ChartSurfaceWidget::setFontName(const QString &name)
 {
     QFont changed = font();
     changed.setFamily(name);
     setFont(changed);
 }
 
-double QtCanvas::textWidth(const QString &text) const
+double ChartSurfaceWidget::textWidth(const QString &text) const
 {
     return QFontMetricsF(font(), &m_image).horizontalAdvance(text);
 }
 
-double QtCanvas::textHeight(const QString &) const
+double ChartSurfaceWidget::textHeight(const QString &) const
 {
     return QFontMetricsF(font(), &m_image).height();
 }
 
-void QtCanvas::box(int x, int y, int dx, int dy, Colour colour)
+void ChartSurfaceWidget::box(int x, int y, int dx, int dy, Colour colour)
 {
     drawShape([&](QPainter &painter) {
         painter.setPen(toQColor(colour));
@@ -151,7 +151,7 @@ void QtCanvas::box(int x, int y, int dx, int dy, Colour colour)
     });
 }
 
-void QtCanvas::line(int x1, int y1, int x2, int y2, Colour colour)
+void ChartSurfaceWidget::line(int x1, int y1, int x2, int y2, Colour colour)
 {
     drawShape([&](QPainter &painter) {
         painter.setPen(toQColor(colour));
@@ -159,12 +159,12 @@ void QtCanvas::line(int x1, int y1, int x2, int y2, Colour colour)
     });
 }
 
-void QtCanvas::filledBox(int x, int y, int dx, int dy, Colour colour)
+void ChartSurfaceWidget::filledBox(int x, int y, int dx, int dy, Colour colour)
 {
     drawShape([&](QPainter &painter) { painter.fillRect(QRect(QPoint(x, y), QPoint(x + dx, y + dy)).normalized(), toQColor(colour)); });
 }
 
-void QtCanvas::print(int x, int y, const QString &text)
+void ChartSurfaceWidget::print(int x, int y, const QString &text)
 {
     drawShape([&](QPainter &painter) {
         painter.setPen(toQColor(m_foregroundColour));
@@ -173,12 +173,12 @@ void QtCanvas::print(int x, int y, const QString &text)
     });
 }
 
-void QtCanvas::ellipse(int left, int top, int right, int bottom)
+void ChartSurfaceWidget::ellipse(int left, int top, int right, int bottom)
 {
     drawShape([&](QPainter &painter) { painter.drawEllipse(boxBetween(left, top, right, bottom)); });
 }
 
-void QtCanvas::pie(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2)
+void ChartSurfaceWidget::pie(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2)
 {
     const QRect box = boxBetween(left, top, right, bottom);
     if (x1 == x2 && y1 == y2) {
@@ -193,7 +193,7 @@ void QtCanvas::pie(int left, int top, int right, int bottom, int x1, int y1, int
     drawShape([&](QPainter &painter) { painter.drawPie(box, int(std::lround(start * 16)), int(std::lround(span * 16))); });
 }
 
-QColor QtCanvas::toQColor(Colour colour) const
+QColor ChartSurfaceWidget::toQColor(Colour colour) const
 {
     if (colour & 0x80000000) {
         switch (colour & 0xff) {
@@ -208,7 +208,7 @@ QColor QtCanvas::toQColor(Colour colour) const
     return QColor(int(colour & 0xff), int(colour >> 8 & 0xff), int(colour >> 16 & 0xff));
 }
 
-bool QtCanvas::event(QEvent *event)
+bool ChartSurfaceWidget::event(QEvent *event)
 {
     // On a screen of another pixel density the image is made anew at its ratio.
     if (event->type() == QEvent::ScreenChangeInternal)
@@ -220,7 +220,7 @@ bool QtCanvas::event(QEvent *event)
     return QWidget::event(event);
 }
 
-void QtCanvas::paintEvent(QPaintEvent *)
+void ChartSurfaceWidget::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.drawImage(0, 0, m_image);
@@ -243,12 +243,12 @@ void QtCanvas::paintEvent(QPaintEvent *)
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focusMark, &painter, this);
 }
 
-void QtCanvas::resizeEvent(QResizeEvent *)
+void ChartSurfaceWidget::resizeEvent(QResizeEvent *)
 {
     remakeImage();
 }
 
-void QtCanvas::remakeImage()
+void ChartSurfaceWidget::remakeImage()
 {
     // Resize events can arrive late, when the widget is first shown or grabbed: what
     // was drawn before stays, and so does what it shows.
@@ -263,7 +263,7 @@ void QtCanvas::remakeImage()
 }
 
 // What the pointer is over, in words: the slice's name, size and share.
-void QtCanvas::showToolTip(const QHelpEvent &help)
+void ChartSurfaceWidget::showToolTip(const QHelpEvent &help)
 {
     const int slice = m_figure.sliceAt(help.pos());
     if (slice < 0) {
@@ -279,7 +279,7 @@ void QtCanvas::showToolTip(const QHelpEvent &help)
     QToolTip::showText(help.globalPos(), text, this);
 }
 
-void QtCanvas::mousePressEvent(QMouseEvent *event)
+void ChartSurfaceWidget::mousePressEvent(QMouseEvent *event)
 {
     QWidget::mousePressEvent(event);
     if (event->button() != Qt::LeftButton)
@@ -288,7 +288,7 @@ void QtCanvas::mousePressEvent(QMouseEvent *event)
         emit sliceActivated(m_figure.slices[size_t(slice)].key);
 }
 
-void QtCanvas::keyPressEvent(QKeyEvent *event)
+void ChartSurfaceWidget::keyPressEvent(QKeyEvent *event)
 {
     const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
     if (plain && event->key() == Qt::Key_Backspace) {
@@ -307,7 +307,7 @@ void QtCanvas::keyPressEvent(QKeyEvent *event)
     stepSlice(event->key() == Qt::Key_Right ? 1 : -1);
 }
 
-void QtCanvas::stepSlice(int step)
+void ChartSurfaceWidget::stepSlice(int step)
 {
     // Right follows the slices as drawn, clockwise; from none it starts at the first,
     // Left at the last, and both go round.
@@ -322,7 +322,7 @@ void QtCanvas::stepSlice(int step)
     QAccessible::updateAccessibility(&focused);
 }
 
-void QtCanvas::drawShape(const std::function<void(QPainter &)> &draw)
+void ChartSurfaceWidget::drawShape(const std::function<void(QPainter &)> &draw)
 {
     QPainter painter(&m_image);
     painter.setRenderHint(QPainter::Antialiasing, false);

@@ -1,14 +1,14 @@
-#include "platform/widgets/qt_tree_view.h"
+#include "controls/widgets/folder_tree_widget.h"
 
 #include "platform/key_comparison.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 
-class QtTreeNode final : public QTreeWidgetItem, public TreeNode
+class FolderTreeItem final : public QTreeWidgetItem, public TreeNode
 {
 public:
-    QtTreeNode(QtTreeView *control, const QByteArray &key, bool hasKey, int index, const QString &text)
+    FolderTreeItem(FolderTreeWidget *control, const QByteArray &key, bool hasKey, int index, const QString &text)
         : QTreeWidgetItem(QStringList{text})
         , m_control(control)
         , m_key(key)
@@ -18,7 +18,7 @@ public:
     }
 
     // QTreeWidgetItem then deletes the children, which forget themselves the same way.
-    ~QtTreeNode() override { m_control->forget(this); }
+    ~FolderTreeItem() override { m_control->forget(this); }
 
     QByteArray key() const override { return m_key; }
     bool hasKey() const { return m_hasKey; }
@@ -27,14 +27,14 @@ public:
     QString tag() const override { return m_tag; }
     void setTag(const QString &tag) override { m_tag = tag; }
     int children() const override { return childCount(); }
-    TreeNode *child() const override { return childCount() ? static_cast<QtTreeNode *>(QTreeWidgetItem::child(0)) : nullptr; }
+    TreeNode *child() const override { return childCount() ? static_cast<FolderTreeItem *>(QTreeWidgetItem::child(0)) : nullptr; }
     TreeNode *next() const override { return m_next; }
     int index() const override { return m_index; }
 
-    QtTreeNode *m_next = nullptr;
+    FolderTreeItem *m_next = nullptr;
 
 private:
-    QtTreeView *m_control;
+    FolderTreeWidget *m_control;
     QByteArray m_key;
     bool m_hasKey;
     int m_index;
@@ -43,9 +43,9 @@ private:
 
 namespace {
 
-QtTreeNode *asNode(QTreeWidgetItem *item)
+FolderTreeItem *asNode(QTreeWidgetItem *item)
 {
-    return static_cast<QtTreeNode *>(item);
+    return static_cast<FolderTreeItem *>(item);
 }
 
 QByteArray hashKey(const QByteArray &key)
@@ -55,7 +55,7 @@ QByteArray hashKey(const QByteArray &key)
 
 } // namespace
 
-QtTreeView::QtTreeView(QWidget *parent)
+FolderTreeWidget::FolderTreeWidget(QWidget *parent)
     : QTreeWidget(parent)
 {
     setHeaderHidden(true);
@@ -72,31 +72,31 @@ QtTreeView::QtTreeView(QWidget *parent)
     });
 }
 
-QtTreeView::~QtTreeView()
+FolderTreeWidget::~FolderTreeWidget()
 {
     clearNodes();
 }
 
-void QtTreeView::clearNodes()
+void FolderTreeWidget::clearNodes()
 {
     clear();
     m_byKey.clear();
     m_byIndex.clear();
 }
 
-TreeNode *QtTreeView::addNode(const QByteArray *relativeKey, const QByteArray *key, const QString &text)
+TreeNode *FolderTreeWidget::addNode(const QByteArray *relativeKey, const QByteArray *key, const QString &text)
 {
     if (key && m_byKey.contains(hashKey(*key)))
         return nullptr;
-    QtTreeNode *parent = nullptr;
+    FolderTreeItem *parent = nullptr;
     if (relativeKey) {
         parent = m_byKey.value(hashKey(*relativeKey));
         if (!parent)
             return nullptr;
     }
 
-    auto *node = new QtTreeNode(this, key ? *key : QByteArray(), key != nullptr, m_nextIndex++, text);
-    QtTreeNode *previous = nullptr;
+    auto *node = new FolderTreeItem(this, key ? *key : QByteArray(), key != nullptr, m_nextIndex++, text);
+    FolderTreeItem *previous = nullptr;
     if (parent) {
         previous = parent->childCount() ? asNode(parent->QTreeWidgetItem::child(parent->childCount() - 1)) : nullptr;
         parent->addChild(node);
@@ -112,14 +112,14 @@ TreeNode *QtTreeView::addNode(const QByteArray *relativeKey, const QByteArray *k
     return node;
 }
 
-TreeNode *QtTreeView::node(const QByteArray &key) const
+TreeNode *FolderTreeWidget::node(const QByteArray &key) const
 {
     return m_byKey.value(hashKey(key));
 }
 
-bool QtTreeView::removeNode(int index)
+bool FolderTreeWidget::removeNode(int index)
 {
-    QtTreeNode *node = m_byIndex.value(index);
+    FolderTreeItem *node = m_byIndex.value(index);
     if (!node)
         return false;
     QTreeWidgetItem *parent = node->parent();
@@ -130,40 +130,40 @@ bool QtTreeView::removeNode(int index)
     return true;
 }
 
-TreeNode *QtTreeView::selectedItem() const
+TreeNode *FolderTreeWidget::selectedItem() const
 {
     const QList<QTreeWidgetItem *> selected = selectedItems();
     return selected.isEmpty() ? nullptr : asNode(selected.first());
 }
 
-void QtTreeView::setExpandHandler(std::function<void(TreeNode &)> handler)
+void FolderTreeWidget::setExpandHandler(std::function<void(TreeNode &)> handler)
 {
     m_expandHandler = std::move(handler);
 }
 
-void QtTreeView::setNodeClickHandler(std::function<void(TreeNode &)> handler)
+void FolderTreeWidget::setNodeClickHandler(std::function<void(TreeNode &)> handler)
 {
     m_nodeClickHandler = std::move(handler);
 }
 
-void QtTreeView::clickNode(TreeNode &node)
+void FolderTreeWidget::clickNode(TreeNode &node)
 {
     setCurrentItem(itemOf(&node), 0, QItemSelectionModel::ClearAndSelect);
     if (m_nodeClickHandler)
         m_nodeClickHandler(node);
 }
 
-QTreeWidgetItem *QtTreeView::itemOf(TreeNode *node)
+QTreeWidgetItem *FolderTreeWidget::itemOf(TreeNode *node)
 {
-    return static_cast<QtTreeNode *>(node);
+    return static_cast<FolderTreeItem *>(node);
 }
 
-TreeNode *QtTreeView::nodeOf(QTreeWidgetItem *item)
+TreeNode *FolderTreeWidget::nodeOf(QTreeWidgetItem *item)
 {
     return asNode(item);
 }
 
-void QtTreeView::keyPressEvent(QKeyEvent *event)
+void FolderTreeWidget::keyPressEvent(QKeyEvent *event)
 {
     // The platform turns the Menu key into a context menu event; Shift+F10 is ours.
     if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
@@ -187,7 +187,7 @@ void QtTreeView::keyPressEvent(QKeyEvent *event)
     }
 }
 
-void QtTreeView::contextMenuEvent(QContextMenuEvent *event)
+void FolderTreeWidget::contextMenuEvent(QContextMenuEvent *event)
 {
     if (event->reason() != QContextMenuEvent::Mouse) {
         requestMenuAtCurrent();
@@ -200,7 +200,7 @@ void QtTreeView::contextMenuEvent(QContextMenuEvent *event)
     emit nodeMenuRequested(asNode(item), event->globalPos());
 }
 
-void QtTreeView::requestMenuAtCurrent()
+void FolderTreeWidget::requestMenuAtCurrent()
 {
     QTreeWidgetItem *current = currentItem();
     if (!current)
@@ -211,7 +211,7 @@ void QtTreeView::requestMenuAtCurrent()
     emit nodeMenuRequested(asNode(current), viewport()->mapToGlobal(QPoint(place.left() + 16, place.bottom())));
 }
 
-void QtTreeView::forget(QtTreeNode *node)
+void FolderTreeWidget::forget(FolderTreeItem *node)
 {
     if (node->hasKey())
         m_byKey.remove(hashKey(node->key()));

@@ -1,29 +1,29 @@
-#include "platform/widgets/qt_canvas_accessible.h"
+#include "controls/widgets/chart_surface_accessible.h"
 
+#include "controls/widgets/chart_surface_widget.h"
 #include "platform/locale_formats.h"
-#include "platform/widgets/qt_canvas.h"
 
 #include <QStringList>
 
-QtCanvasAccessible::QtCanvasAccessible(QtCanvas *canvas)
+ChartSurfaceAccessible::ChartSurfaceAccessible(ChartSurfaceWidget *canvas)
     : QAccessibleWidget(canvas, QAccessible::Chart)
 {
 }
 
-QtCanvasAccessible::~QtCanvasAccessible()
+ChartSurfaceAccessible::~ChartSurfaceAccessible()
 {
     for (const QAccessible::Id id : m_slices)
         QAccessible::deleteAccessibleInterface(id);
 }
 
-QAccessibleInterface *QtCanvasAccessible::create(const QString &className, QObject *object)
+QAccessibleInterface *ChartSurfaceAccessible::create(const QString &className, QObject *object)
 {
-    if (className == QLatin1String("QtCanvas") && object && object->isWidgetType())
-        return new QtCanvasAccessible(static_cast<QtCanvas *>(object));
+    if (className == QLatin1String(ChartSurfaceWidget::staticMetaObject.className()) && object && object->isWidgetType())
+        return new ChartSurfaceAccessible(static_cast<ChartSurfaceWidget *>(object));
     return nullptr;
 }
 
-QString QtCanvasAccessible::summary(const QtCanvas &canvas)
+QString ChartSurfaceAccessible::summary(const ChartSurfaceWidget &canvas)
 {
     QStringList parts;
     for (const PieSlice &slice : canvas.figure().slices)
@@ -31,19 +31,19 @@ QString QtCanvasAccessible::summary(const QtCanvas &canvas)
     return parts.isEmpty() ? nothingGraphedText : parts.join(QStringLiteral(", "));
 }
 
-QString QtCanvasAccessible::text(QAccessible::Text t) const
+QString ChartSurfaceAccessible::text(QAccessible::Text t) const
 {
     if (t == QAccessible::Description)
         return summary(*canvas());
     return QAccessibleWidget::text(t);
 }
 
-int QtCanvasAccessible::childCount() const
+int ChartSurfaceAccessible::childCount() const
 {
     return int(canvas()->figure().slices.size());
 }
 
-QAccessibleInterface *QtCanvasAccessible::child(int index) const
+QAccessibleInterface *ChartSurfaceAccessible::child(int index) const
 {
     if (index < 0 || index >= childCount())
         return nullptr;
@@ -52,7 +52,7 @@ QAccessibleInterface *QtCanvasAccessible::child(int index) const
     return QAccessible::accessibleInterface(m_slices[size_t(index)]);
 }
 
-int QtCanvasAccessible::indexOfChild(const QAccessibleInterface *child) const
+int ChartSurfaceAccessible::indexOfChild(const QAccessibleInterface *child) const
 {
     const auto *slice = dynamic_cast<const PieSliceAccessible *>(child);
     if (!slice || slice->index() >= childCount() || slice->parent() != this)
@@ -60,22 +60,22 @@ int QtCanvasAccessible::indexOfChild(const QAccessibleInterface *child) const
     return slice->index();
 }
 
-QAccessibleInterface *QtCanvasAccessible::childAt(int x, int y) const
+QAccessibleInterface *ChartSurfaceAccessible::childAt(int x, int y) const
 {
     const QPoint local = canvas()->mapFromGlobal(QPoint(x, y));
     return child(canvas()->figure().sliceAt(local));
 }
 
-QAccessibleInterface *QtCanvasAccessible::focusChild() const
+QAccessibleInterface *ChartSurfaceAccessible::focusChild() const
 {
     if (!canvas()->hasFocus())
         return nullptr;
     return child(canvas()->currentSlice());
 }
 
-QtCanvas *QtCanvasAccessible::canvas() const
+ChartSurfaceWidget *ChartSurfaceAccessible::canvas() const
 {
-    return static_cast<QtCanvas *>(widget());
+    return static_cast<ChartSurfaceWidget *>(widget());
 }
 
 bool PieSliceAccessible::isValid() const

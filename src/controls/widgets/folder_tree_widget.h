@@ -1,21 +1,21 @@
 #pragma once
 
-#include "platform/tree_control.h"
+#include "controls/tree_control.h"
 
 #include <QHash>
 #include <QTreeWidget>
 
-class QtTreeNode;
+class FolderTreeItem;
 
 // The tree control over a QTreeWidget. Nodes are found by key through a hash, and each
 // node links to its next sibling, so walking thousands of children stays linear.
-class QtTreeView final : public QTreeWidget, public TreeControl
+class FolderTreeWidget final : public QTreeWidget, public TreeControl
 {
     Q_OBJECT
 
 public:
-    explicit QtTreeView(QWidget *parent = nullptr);
-    ~QtTreeView() override;
+    explicit FolderTreeWidget(QWidget *parent = nullptr);
+    ~FolderTreeWidget() override;
 
     void clearNodes() override;
     TreeNode *addNode(const QByteArray *relativeKey, const QByteArray *key, const QString &text) override;
@@ -41,12 +41,12 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    friend class QtTreeNode;
-    void forget(QtTreeNode *node);
+    friend class FolderTreeItem;
+    void forget(FolderTreeItem *node);
     void requestMenuAtCurrent();
 
-    QHash<QByteArray, QtTreeNode *> m_byKey;
-    QHash<int, QtTreeNode *> m_byIndex;
+    QHash<QByteArray, FolderTreeItem *> m_byKey;
+    QHash<int, FolderTreeItem *> m_byIndex;
     int m_nextIndex = 1;
     std::function<void(TreeNode &)> m_expandHandler;
     std::function<void(TreeNode &)> m_nodeClickHandler;

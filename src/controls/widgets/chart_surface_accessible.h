@@ -5,22 +5,22 @@
 
 #include <vector>
 
-class QtCanvas;
+class ChartSurfaceWidget;
 
 // The chart as assistive technology reads it: an object of the chart role whose
 // children are the slices it shows, in the order they were drawn, and whose
 // description sums the picture up.
-class QtCanvasAccessible final : public QAccessibleWidget
+class ChartSurfaceAccessible final : public QAccessibleWidget
 {
 public:
-    explicit QtCanvasAccessible(QtCanvas *canvas);
-    ~QtCanvasAccessible() override;
+    explicit ChartSurfaceAccessible(ChartSurfaceWidget *canvas);
+    ~ChartSurfaceAccessible() override;
 
     // The factory Qt asks for the interface of each object.
     static QAccessibleInterface *create(const QString &className, QObject *object);
 
     // "Data 98.47%, その他 1.53%", or that nothing is graphed.
-    static QString summary(const QtCanvas &canvas);
+    static QString summary(const ChartSurfaceWidget &canvas);
     static inline const QString nothingGraphedText = QStringLiteral("表示しているグラフはありません。");
 
     QString text(QAccessible::Text t) const override;
@@ -31,7 +31,7 @@ public:
     QAccessibleInterface *focusChild() const override;
 
 private:
-    QtCanvas *canvas() const;
+    ChartSurfaceWidget *canvas() const;
 
     // Made when first asked for and kept while the chart lives; a slice beyond what is
     // shown reads as invalid.
@@ -43,7 +43,7 @@ private:
 class PieSliceAccessible final : public QAccessibleInterface
 {
 public:
-    PieSliceAccessible(QtCanvas *canvas, int index) : m_canvas(canvas), m_index(index) {}
+    PieSliceAccessible(ChartSurfaceWidget *canvas, int index) : m_canvas(canvas), m_index(index) {}
 
     bool isValid() const override;
     QObject *object() const override { return nullptr; }
@@ -62,6 +62,6 @@ public:
     int index() const { return m_index; }
 
 private:
-    QPointer<QtCanvas> m_canvas;
+    QPointer<ChartSurfaceWidget> m_canvas;
     int m_index;
 };

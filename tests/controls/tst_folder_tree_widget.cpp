@@ -1,13 +1,13 @@
-#include "platform/widgets/qt_tree_view.h"
+#include "controls/widgets/folder_tree_widget.h"
 #include "support/test_main.h"
 #include "support/tree_texts.h"
 
-class TestQtTreeView : public QObject
+class TestFolderTreeWidget : public QObject
 {
     Q_OBJECT
 
 private:
-    static TreeNode *add(QtTreeView &tree, const QByteArray &relative, const QByteArray &key, const QString &text)
+    static TreeNode *add(FolderTreeWidget &tree, const QByteArray &relative, const QByteArray &key, const QString &text)
     {
         return tree.addNode(relative.isNull() ? nullptr : &relative, key.isNull() ? nullptr : &key, text);
     }
@@ -15,7 +15,7 @@ private:
 private slots:
     void addsNodesUnderKeys()
     {
-        QtTreeView tree;
+        FolderTreeWidget tree;
         TreeNode *root = add(tree, {}, "/r/", "r");
         QVERIFY(root);
         QVERIFY(add(tree, "/r/", "/r/b/", "b"));
@@ -36,7 +36,7 @@ private slots:
 
     void failingAddsChangeNothing()
     {
-        QtTreeView tree;
+        FolderTreeWidget tree;
         add(tree, {}, "/r/", "r");
         QCOMPARE(add(tree, {}, "/r/", "again"), nullptr);
         QCOMPARE(add(tree, "/missing/", "/missing/x/", "x"), nullptr);
@@ -46,7 +46,7 @@ private slots:
 
     void keysCompareExactly()
     {
-        QtTreeView tree;
+        FolderTreeWidget tree;
         add(tree, {}, "/r/", "r");
         QVERIFY(add(tree, "/r/", "/r/Data/", "Data"));
         QVERIFY(add(tree, "/r/", "/r/data/", "data"));
@@ -56,7 +56,7 @@ private slots:
 
     void removingKeepsTheSiblingsLinked()
     {
-        QtTreeView tree;
+        FolderTreeWidget tree;
         TreeNode *root = add(tree, {}, "/r/", "r");
         for (const char *name : {"a", "b", "c", "d"})
             add(tree, "/r/", QByteArray("/r/") + name + '/', name);
@@ -78,7 +78,7 @@ private slots:
 
     void clearingFreesEveryKey()
     {
-        QtTreeView tree;
+        FolderTreeWidget tree;
         add(tree, {}, "/r/", "r");
         add(tree, "/r/", "/r/a/", "a");
         tree.clearNodes();
@@ -89,7 +89,7 @@ private slots:
 
     void expandingRunsTheHandlerAndStaysOpen()
     {
-        QtTreeView tree;
+        FolderTreeWidget tree;
         add(tree, {}, "/r/", "r");
         add(tree, "/r/", {}, "FILLER");
         QList<QByteArray> expanded;
@@ -100,7 +100,7 @@ private slots:
             add(tree, node.key(), node.key() + "a/", "a");
         });
         tree.show();
-        QTreeWidgetItem *item = QtTreeView::itemOf(tree.node("/r/"));
+        QTreeWidgetItem *item = FolderTreeWidget::itemOf(tree.node("/r/"));
         tree.expandItem(item);
         QCOMPARE(expanded, (QList<QByteArray>{"/r/"}));
         QVERIFY(item->isExpanded());
@@ -109,11 +109,11 @@ private slots:
 
     void clicksAndKeyboardActivationReachTheClickHandler()
     {
-        QtTreeView tree;
+        FolderTreeWidget tree;
         add(tree, {}, "/r/", "r");
         add(tree, "/r/", "/r/a/", "a");
         add(tree, "/r/", "/r/b/", "b");
-        QTreeWidgetItem *root = QtTreeView::itemOf(tree.node("/r/"));
+        QTreeWidgetItem *root = FolderTreeWidget::itemOf(tree.node("/r/"));
         root->setExpanded(true);
         QList<QByteArray> clicked;
         tree.setNodeClickHandler([&](TreeNode &node) {
@@ -124,15 +124,15 @@ private slots:
         tree.show();
         QVERIFY(QTest::qWaitForWindowExposed(&tree));
 
-        const QRect rect = tree.visualItemRect(QtTreeView::itemOf(tree.node("/r/b/")));
+        const QRect rect = tree.visualItemRect(FolderTreeWidget::itemOf(tree.node("/r/b/")));
         QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, rect.center());
         QCOMPARE(clicked, (QList<QByteArray>{"/r/b/"}));
 
-        tree.setCurrentItem(QtTreeView::itemOf(tree.node("/r/a/")));
+        tree.setCurrentItem(FolderTreeWidget::itemOf(tree.node("/r/a/")));
         QTest::keyClick(&tree, Qt::Key_Return);
         QCOMPARE(clicked, (QList<QByteArray>{"/r/b/", "/r/a/"}));
     }
 };
 
-ZK_TEST_MAIN(TestQtTreeView)
-#include "tst_qt_tree_view.moc"
+ZK_TEST_MAIN(TestFolderTreeWidget)
+#include "tst_folder_tree_widget.moc"

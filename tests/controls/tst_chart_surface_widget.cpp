@@ -1,4 +1,4 @@
-#include "platform/widgets/qt_canvas.h"
+#include "controls/widgets/chart_surface_widget.h"
 #include "support/test_main.h"
 
 #include <QPalette>
@@ -8,7 +8,7 @@
 
 // The surface's pie as the chart relies on it: a wedge between two rays, and the whole
 // ellipse for two points on one pixel.
-class TestQtCanvas : public QObject
+class TestChartSurfaceWidget : public QObject
 {
     Q_OBJECT
 
@@ -34,7 +34,7 @@ private slots:
         QFETCH(QPoint, to);
         QFETCH(QList<int>, filledDegrees);
         QFETCH(QList<int>, emptyDegrees);
-        QtCanvas canvas;
+        ChartSurfaceWidget canvas;
         canvas.setFixedSize(300, 240);
         QPalette palette = canvas.palette();
         palette.setColor(QPalette::Base, Qt::white);
@@ -54,5 +54,5 @@ private slots:
     }
 };
 
-ZK_TEST_MAIN(TestQtCanvas)
-#include "tst_qt_canvas.moc"
+ZK_TEST_MAIN(TestChartSurfaceWidget)
+#include "tst_chart_surface_widget.moc"

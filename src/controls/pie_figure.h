@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/drawing_surface.h"
+#include "controls/drawing_surface.h"
 
 #include <QByteArray>
 #include <QLine>
@@ -9,7 +9,11 @@
 #include <QRect>
 #include <QString>
 
+#include <numbers>
 #include <vector>
+
+// Radians in a whole turn of the pie.
+inline constexpr double fullTurn = 2 * std::numbers::pi;
 
 // One slice of a drawn pie as data: what it stands for and where it lies. Angles are
 // radians, clockwise on screen from the right-hand axis.

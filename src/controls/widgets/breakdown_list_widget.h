@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/list_view.h"
+#include "controls/list_view.h"
 
 #include <QSet>
 #include <QTreeWidget>
@@ -11,12 +11,12 @@
 // aligned left. Rows stay in the order they were added until a header is clicked: then
 // they sort by that column (names as the tree sorts them, sizes and shares by the size),
 // and a second click reverses the order; rows added later take their place in it.
-class QtListView final : public QTreeWidget, public ListView
+class BreakdownListWidget final : public QTreeWidget, public ListView
 {
     Q_OBJECT
 
 public:
-    explicit QtListView(QWidget *parent = nullptr);
+    explicit BreakdownListWidget(QWidget *parent = nullptr);
 
     void clearRows() override;
     ListRow *addRow(const QByteArray &key, const QString &text) override;

@@ -1,4 +1,4 @@
-#include "platform/widgets/qt_list_view.h"
+#include "controls/widgets/breakdown_list_widget.h"
 
 #include "platform/key_comparison.h"
 
@@ -14,10 +14,10 @@ namespace {
 
 constexpr int sizeRole = Qt::UserRole;
 
-class QtListRow final : public QTreeWidgetItem, public ListRow
+class BreakdownListItem final : public QTreeWidgetItem, public ListRow
 {
 public:
-    QtListRow(const QByteArray &key, const QString &text) : QTreeWidgetItem(QStringList{text}), m_key(key) {}
+    BreakdownListItem(const QByteArray &key, const QString &text) : QTreeWidgetItem(QStringList{text}), m_key(key) {}
     void setSubItem(int index, const QString &text) override { setText(index, text); }
     void setSortSize(double size) override { setData(0, sizeRole, size); }
     const QByteArray &key() const { return m_key; }
@@ -47,7 +47,7 @@ private:
 
 QByteArray keyOf(const QTreeWidgetItem *item)
 {
-    return item ? static_cast<const QtListRow *>(item)->key() : QByteArray();
+    return item ? static_cast<const BreakdownListItem *>(item)->key() : QByteArray();
 }
 
 // A text cut short to fit its column shows in full as a tooltip; one that fits shows
@@ -78,7 +78,7 @@ public:
 
 } // namespace
 
-QtListView::QtListView(QWidget *parent)
+BreakdownListWidget::BreakdownListWidget(QWidget *parent)
     : QTreeWidget(parent)
 {
     setRootIsDecorated(false);
@@ -91,28 +91,28 @@ QtListView::QtListView(QWidget *parent)
     header()->setSectionsMovable(false);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     header()->setSectionsClickable(true);
-    connect(header(), &QHeaderView::sectionClicked, this, &QtListView::sortByHeader);
+    connect(header(), &QHeaderView::sectionClicked, this, &BreakdownListWidget::sortByHeader);
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) { emit rowActivated(keyOf(item)); });
 }
 
-void QtListView::clearRows()
+void BreakdownListWidget::clearRows()
 {
     clear();
     m_keys.clear();
 }
 
-ListRow *QtListView::addRow(const QByteArray &key, const QString &text)
+ListRow *BreakdownListWidget::addRow(const QByteArray &key, const QString &text)
 {
     const QByteArray comparable = comparableKey(key, pathKeyComparison);
     if (m_keys.contains(comparable))
         return nullptr;
     m_keys.insert(comparable);
-    auto *row = new QtListRow(key, text);
+    auto *row = new BreakdownListItem(key, text);
     addTopLevelItem(row);
     return row;
 }
 
-void QtListView::sortByHeader(int column)
+void BreakdownListWidget::sortByHeader(int column)
 {
     // From the first click on, the header's own sorting goes on: the same header again
     // reverses the order, another starts with the smallest.
@@ -124,12 +124,12 @@ void QtListView::sortByHeader(int column)
     setSortingEnabled(true);
 }
 
-QByteArray QtListView::keyAt(int row) const
+QByteArray BreakdownListWidget::keyAt(int row) const
 {
     return keyOf(topLevelItem(row));
 }
 
-void QtListView::selectRows(const std::vector<QByteArray> &keys)
+void BreakdownListWidget::selectRows(const std::vector<QByteArray> &keys)
 {
     QSet<QByteArray> wanted;
     for (const QByteArray &key : keys)
@@ -150,12 +150,12 @@ void QtListView::selectRows(const std::vector<QByteArray> &keys)
     }
 }
 
-QByteArray QtListView::currentKey() const
+QByteArray BreakdownListWidget::currentKey() const
 {
     return keyOf(currentItem());
 }
 
-void QtListView::keyPressEvent(QKeyEvent *event)
+void BreakdownListWidget::keyPressEvent(QKeyEvent *event)
 {
     const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
     if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem()) {
@@ -172,7 +172,7 @@ void QtListView::keyPressEvent(QKeyEvent *event)
     event->accept();
 }
 
-void QtListView::contextMenuEvent(QContextMenuEvent *event)
+void BreakdownListWidget::contextMenuEvent(QContextMenuEvent *event)
 {
     QTreeWidgetItem *row = event->reason() == QContextMenuEvent::Mouse ? itemAt(event->pos()) : currentItem();
     if (!row)

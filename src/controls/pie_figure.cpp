@@ -1,11 +1,9 @@
-#include "platform/pie_figure.h"
+#include "controls/pie_figure.h"
 
 #include <cmath>
-#include <numbers>
 
 namespace {
 
-constexpr double fullTurn = 2 * std::numbers::pi;
 constexpr double centreRadius = 3;
 
 } // namespace
