@@ -143,7 +143,7 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
 
     m_redrawTimer.setSingleShot(true);
     m_redrawTimer.setInterval(40);
-    connect(&m_redrawTimer, &QTimer::timeout, this, [this] { handle([this] { redrawGraph(); }); });
+    connect(&m_redrawTimer, &QTimer::timeout, this, [this] { runHandler([this] { redrawGraph(); }); });
 
     // Empty and hidden until a folder is graphed, so the window starts as it always did.
     lblGraphed->hide();
@@ -152,7 +152,7 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
     cmdUp->setToolTip(QStringLiteral("上のフォルダのグラフを表示します（Backspace）"));
     describe(cmdUp, QStringLiteral("上のフォルダへ"), QStringLiteral("グラフに表示したフォルダの一つ上のフォルダを表示します"));
     cmdUp->hide();
-    connect(cmdUp, &QToolButton::clicked, this, [this] { handle([this] { goUp(); }); });
+    connect(cmdUp, &QToolButton::clicked, this, [this] { runHandler([this] { goUp(); }); });
 
     setTabOrder(txtRootFolder, cmdBrowse);
     setTabOrder(cmdBrowse, trvFolders);
@@ -160,45 +160,45 @@ fMain::fMain(FolderEnumerator &fileSystem, QWidget *parent)
     setTabOrder(picGraph, List2);
     setTabOrder(List2, lvwFolders);
 
-    connect(cmdBrowse, &QPushButton::clicked, this, [this] { handle([this] { cmdBrowse_Click(); }); });
-    connect(txtRootFolder, &QLineEdit::returnPressed, this, [this] { handle([this] { txtRootFolder_Enter(); }); });
+    connect(cmdBrowse, &QPushButton::clicked, this, [this] { runHandler([this] { cmdBrowse_Click(); }); });
+    connect(txtRootFolder, &QLineEdit::returnPressed, this, [this] { runHandler([this] { txtRootFolder_Enter(); }); });
     connect(trvFolders, &FolderTreeWidget::nodeMenuRequested, this, [this](TreeNode *node, const QPoint &place) {
         const QByteArray folder = node->key();
-        handle([&] { showFolderMenu(folder, place); });
+        runHandler([&] { showFolderMenu(folder, place); });
     });
     connect(lvwFolders, &BreakdownListWidget::rowMenuRequested, this, [this](const QByteArray &key, const QPoint &place) {
         if (isSubFolderRow(key))
-            handle([&] { showFolderMenu(key, place); });
+            runHandler([&] { showFolderMenu(key, place); });
     });
     connect(lvwFolders, &BreakdownListWidget::rowActivated, this, [this](const QByteArray &key) {
         if (isSubFolderRow(key))
-            handle([&] { graphFolder(key); });
+            runHandler([&] { graphFolder(key); });
     });
     connect(picGraph, &ChartSurfaceWidget::sliceActivated, this, [this](const QByteArray &key) {
         if (isSubFolderRow(key))
-            handle([&] { graphFolder(key); });
+            runHandler([&] { graphFolder(key); });
         else if (key.isEmpty())
-            handle([this] { showFoldedRows(); });
+            runHandler([this] { showFoldedRows(); });
     });
-    connect(picGraph, &ChartSurfaceWidget::backRequested, this, [this] { handle([this] { goUp(); }); });
-    connect(lvwFolders, &BreakdownListWidget::backRequested, this, [this] { handle([this] { goUp(); }); });
+    connect(picGraph, &ChartSurfaceWidget::backRequested, this, [this] { runHandler([this] { goUp(); }); });
+    connect(lvwFolders, &BreakdownListWidget::backRequested, this, [this] { runHandler([this] { goUp(); }); });
     connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this, [this] {
         if (const QByteArray folder = folderForCommand(); !folder.isEmpty())
-            handle([&] { copyPath(folder); });
+            runHandler([&] { copyPath(folder); });
     });
     connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this, [this] {
         if (const QByteArray folder = folderForCommand(); !folder.isEmpty())
-            handle([&] { rescanFolder(folder); });
+            runHandler([&] { rescanFolder(folder); });
     });
-    trvFolders->setExpandHandler([this](TreeNode &node) { handle([&] { trvFolders_Expand(node); }); });
-    trvFolders->setNodeClickHandler([this](TreeNode &node) { handle([&] { trvFolders_NodeClick(node); }); });
+    trvFolders->setExpandHandler([this](TreeNode &node) { runHandler([&] { trvFolders_Expand(node); }); });
+    trvFolders->setNodeClickHandler([this](TreeNode &node) { runHandler([&] { trvFolders_NodeClick(node); }); });
 }
 
 fMain::~fMain() = default;
 
 void fMain::openRoot(const QByteArray &folderPath)
 {
-    handle([&] { chooseRoot(folderPath); });
+    runHandler([&] { chooseRoot(folderPath); });
 }
 
 void fMain::chooseRoot(const QByteArray &folderPath)
@@ -241,7 +241,7 @@ private:
 
 void fMain::openImport(const QString &fileName)
 {
-    handle([&] {
+    runHandler([&] {
         const auto job = std::make_shared<FileImportJob>(QFile::encodeName(fileName));
         if (!job->open()) {
             QMessageBox::warning(this, caption, QStringLiteral("ファイルを開けません: %1（%2）").arg(fileName, job->errorString()));
@@ -260,7 +260,7 @@ void fMain::openImport(const QString &fileName)
 
 void fMain::openImported(ImportedRoot &&root, const QString &source)
 {
-    handle([&] {
+    runHandler([&] {
         // The tree of the last import goes only once the new one stands.
         std::optional<ImportedRoot> last = std::exchange(m_imported, std::move(root));
         startTree(*m_imported->enumerator, m_imported->rootPath(), std::move(m_imported->records), m_imported->total,
@@ -524,7 +524,7 @@ cNodePopulater &fMain::populater() const
 }
 
 template <typename Handler>
-void fMain::handle(Handler &&handler)
+void fMain::runHandler(Handler &&handler)
 {
     try {
         handler();
@@ -614,7 +614,7 @@ void fMain::dropEvent(QDropEvent *event)
     // A dropped folder is chosen as "SELECT" would choose it.
     if (!path.endsWith(folderSeparator))
         path += folderSeparator;
-    handle([&] { chooseRoot(path); });
+    runHandler([&] { chooseRoot(path); });
 }
 
 void fMain::closeEvent(QCloseEvent *event)

@@ -110,7 +110,7 @@ private:
 
     // Runs a handler; whatever escapes it is shown and ends the program.
     template <typename Handler>
-    void handle(Handler &&handler);
+    void runHandler(Handler &&handler);
 
     cNodePopulater &populater() const;
 

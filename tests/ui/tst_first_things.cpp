@@ -7,6 +7,7 @@
 #include "support/fixture_tree.h"
 #include "support/message_boxes.h"
 #include "support/test_main.h"
+#include "support/tree_input.h"
 #include "support/window_input.h"
 #include "support/window_reading.h"
 #include "ui/folder_picker.h"
@@ -32,19 +33,7 @@ class TestFirstThings : public QObject
 private:
     PosixFolderEnumerator m_fileSystem;
 
-    static void showActive(fMain &window)
-    {
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-    }
-
-
-    static void clickNode(fMain &window, const QByteArray &key)
-    {
-        QTreeWidgetItem *item = FolderTreeWidget::itemOf(window.trvFolders->node(key));
-        window.trvFolders->scrollToItem(item);
-        WindowInput::click(window.trvFolders->viewport(), window.trvFolders->visualItemRect(item).center());
-    }
+    static void clickNode(fMain &window, const QByteArray &key) { ::clickNode(*window.trvFolders, key); }
 
 private slots:
     void initTestCase() { installFontSubstitutions(); }

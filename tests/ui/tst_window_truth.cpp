@@ -10,6 +10,7 @@
 #include "support/gated_folder_enumerator.h"
 #include "support/progress_dialog.h"
 #include "support/test_main.h"
+#include "support/tree_input.h"
 #include "support/window_input.h"
 #include "support/window_reading.h"
 #include "ui/folder_picker.h"
@@ -47,11 +48,6 @@ class TestWindowTruth : public QObject
 private:
     PosixFolderEnumerator m_fileSystem;
 
-    static void showActive(fMain &window)
-    {
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-    }
 
     static void chooseWithSelect(fMain &window, const QByteArray &folder)
     {
@@ -61,17 +57,8 @@ private:
     }
 
 
-    static QPoint placeOf(fMain &window, const QByteArray &key)
-    {
-        QTreeWidgetItem *item = FolderTreeWidget::itemOf(window.trvFolders->node(key));
-        window.trvFolders->scrollToItem(item);
-        return window.trvFolders->visualItemRect(item).center();
-    }
-
-    static void clickNode(fMain &window, const QByteArray &key)
-    {
-        WindowInput::click(window.trvFolders->viewport(), placeOf(window, key));
-    }
+    static QPoint placeOf(fMain &window, const QByteArray &key) { return placeOfNode(*window.trvFolders, key); }
+    static void clickNode(fMain &window, const QByteArray &key) { ::clickNode(*window.trvFolders, key); }
 
 
     static QList<QByteArray> sliceKeys(const fMain &window)

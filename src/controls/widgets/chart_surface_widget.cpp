@@ -27,6 +27,11 @@ QRect boxBetween(int left, int top, int right, int bottom)
     return QRect(x0, y0, std::abs(right - left) - 1, std::abs(bottom - top) - 1);
 }
 
+double degrees(double radians)
+{
+    return radians * 180 / std::numbers::pi;
+}
+
 // The angle, in degrees counterclockwise on screen, of the ellipse point whose ray from
 // the centre goes through (x, y): the ellipse's own parameter, as Qt draws arcs.
 double parameterAngle(const QRectF &box, int x, int y)
@@ -34,16 +39,11 @@ double parameterAngle(const QRectF &box, int x, int y)
     const QPointF centre = box.center();
     const double across = (x - centre.x()) / std::max(box.width(), 1.0);
     const double up = (centre.y() - y) / std::max(box.height(), 1.0);
-    return std::atan2(up, across) * 180.0 / std::numbers::pi;
+    return degrees(std::atan2(up, across));
 }
 
 // The band along the edge in which the focus mark shows.
 constexpr int focusMarkWidth = 2;
-
-double degrees(double radians)
-{
-    return radians * 180 / std::numbers::pi;
-}
 
 } // namespace
 
