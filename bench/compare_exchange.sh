@@ -21,7 +21,13 @@ cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DZK_BUILD_TESTS=OFF >/de
 cmake --build build-release --parallel 2 --target scan_bench exchange_bench make_tree zorvik-kavrona >/dev/null
 builds=(build-release)
 [ -n "${BASE:-}" ] && builds+=("$BASE")
-bench=build-release/bench
+# The build a case runs with; cases of the base build are named with ":base".
+use_build() {
+    bench=$1/bench
+    program=$1/src/zorvik-kavrona
+    suffix=$([ "$1" = build-release ] || echo ":base")
+}
+use_build build-release
 
 if [ ! -e "$tree/.complete" ]; then
     rm -rf "$tree"
@@ -40,12 +46,6 @@ can_drop=no
 drop_caches() { sync; echo 3 > /proc/sys/vm/drop_caches; }
 
 # case seconds peak_kib, one line a run.
-# The build a case runs with; cases of the base build are named with ":base".
-use_build() {
-    bench=$1/bench
-    program=$1/src/zorvik-kavrona
-    suffix=$([ "$1" = build-release ] || echo ":base")
-}
 record() { echo "$1$suffix $2 $3" >> "$results"; }
 # case, and a benchmark's line ending in "... seconds=S peak_rss_kib=N ...".
 record_line() {
