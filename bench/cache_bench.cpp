@@ -3,7 +3,7 @@
 // them, and records of their sizes' length) and prints the heap it grew by. The last
 // line is "folders=N heap_bytes_per_folder=N path_bytes_per_folder=N".
 
-#include "scan/size_record.h"
+#include "scan/size_cache.h"
 
 #include <cstdio>
 #include <vector>
@@ -36,7 +36,7 @@ int main()
         for (const QByteArray &path : paths) {
             size = size * 6364136223846793005ULL + 1442695040888963407ULL;
             // A key of its own, as a scan makes it.
-            colSizeCache.add(QByteArray(path.constData(), path.size()), sizeRecordText({true, double((size >> 40) % 400000000)}));
+            colSizeCache.add(QByteArray(path.constData(), path.size()), {true, double((size >> 40) % 400000000)});
         }
         const size_t after = mallinfo2().uordblks;
         std::printf("folders=%zu heap_bytes_per_folder=%zu path_bytes_per_folder=%lld\n", paths.size(),

@@ -19,7 +19,8 @@ namespace {
 enum class State { Waiting, Taken, Listed };
 
 struct Folder {
-    QByteArray path;
+    QByteArray name;
+    Folder *parent = nullptr;
     std::atomic<State> state{State::Waiting};
     // Set by the thread that took the folder, before its state is Listed.
     bool readable = false;
@@ -88,13 +89,13 @@ private:
         };
 
         Folder &root = m_walk.root();
-        if (!enter(root, withoutClosingSeparator(root.path)))
+        if (!enter(root, withoutClosingSeparator(m_walk.rootPath())))
             return false;
         while (!open.empty()) {
             Open &top = open.back();
             if (top.next < top.folder->subFolders.size()) {
                 Folder &subFolder = *top.folder->subFolders[top.next++];
-                if (!enter(subFolder, folderNameOf(subFolder.path)))
+                if (!enter(subFolder, subFolder.name))
                     return false;
                 continue;
             }

@@ -108,7 +108,6 @@ void ImportJob::read()
     if (m_control.cancelRequested())
         return;
     root.records = scan.takeRecords();
-    root.marks = scan.takeMarks();
     root.total = scan.total();
     m_root = std::move(root);
 }

@@ -3,7 +3,7 @@
 #include "exchange/imported_folder_enumerator.h"
 #include "exchange/imported_tree.h"
 #include "scan/background_job.h"
-#include "scan/size_record.h"
+#include "scan/size_cache.h"
 
 #include <memory>
 #include <optional>
@@ -17,7 +17,6 @@ struct ImportedRoot {
     std::unique_ptr<ImportedTree> tree;
     std::unique_ptr<ImportedFolderEnumerator> enumerator;
     SizeCache records{pathKeyComparison};
-    FolderMarks marks{pathKeyComparison};
     double total = 0;
 
     const QByteArray &rootPath() const { return tree->rootPath(); }

@@ -20,7 +20,7 @@ bool isHidden(const QByteArray &name)
 class ImportedTreeBuilder final : public NcduReceiver
 {
 public:
-    ImportedTreeBuilder(ScanControl *control, qint64 pathBudget) : m_control(control), m_pathBudget(pathBudget) {}
+    explicit ImportedTreeBuilder(ScanControl *control) : m_control(control) {}
 
     bool beginFolder(const Item &folder, qint64 offset) override
     {
@@ -28,7 +28,6 @@ public:
         if (m_open.empty()) {
             m_tree.m_rootPath = folder.name.endsWith(folderSeparator) ? folder.name : folder.name + folderSeparator;
             m_path = m_tree.m_rootPath;
-            chargePath(offset);
             m_tree.m_folders.push_back({});
             m_tree.m_folders.back().excluded = folder.excluded;
             m_tree.m_folders.back().readError = folder.readError;
@@ -44,7 +43,6 @@ public:
         }
         m_path += folder.name;
         m_path += folderSeparator;
-        chargePath(offset);
         const ImportedTree::Index added = addFolder(folder, offset);
         // What an excluded folder holds was never read: nothing below it counts.
         if (folder.excluded)
@@ -123,28 +121,15 @@ private:
         return false;
     }
 
-    // Every folder's path becomes a key of its own: their lengths add up.
-    void chargePath(qint64 offset)
-    {
-        m_pathBytes += m_path.size();
-        if (m_pathBytes > m_pathBudget)
-            throw FormatError(offset,
-                              {QStringLiteral("合わせて %1 バイト以下のフォルダのパス").arg(m_pathBudget),
-                               QStringLiteral("folder paths of %1 bytes in all at most").arg(m_pathBudget)},
-                              {QStringLiteral("それを超える深さと数のフォルダ"), QStringLiteral("folders deeper and more numerous than that")});
-    }
-
     ScanControl *m_control;
-    qint64 m_pathBudget;
-    qint64 m_pathBytes = 0;
     ImportedTree m_tree;
     std::vector<ImportedTree::Index> m_open;
     QByteArray m_path;
 };
 
-ImportedTree::Outcome ImportedTree::read(QIODevice &in, ScanControl *control, qint64 pathBudget)
+ImportedTree::Outcome ImportedTree::read(QIODevice &in, ScanControl *control)
 {
-    ImportedTreeBuilder builder(control, pathBudget);
+    ImportedTreeBuilder builder(control);
     Outcome outcome;
     try {
         if ((outcome.error = readNcduExport(in, builder)))

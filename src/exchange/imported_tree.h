@@ -47,13 +47,9 @@ public:
     bool holdsHiddenNames(Index folder) const { return m_folders[folder].hiddenNames; }
 
     // Reads an export; a fault in it, or a stop asked for through control, gives
-    // nothing but the error. The folders' paths, which become the keys of every
-    // record, may take at most pathBudget bytes in all.
+    // nothing but the error. Any depth is read: a folder is kept as its name.
     struct Outcome;
-    static Outcome read(QIODevice &in, ScanControl *control = nullptr, qint64 pathBudget = defaultPathBudget);
-
-    // A chain 100,000 folders deep needs 10 GB of paths even with one-letter names.
-    static constexpr qint64 defaultPathBudget = qint64(1) << 30;
+    static Outcome read(QIODevice &in, ScanControl *control = nullptr);
 
 private:
     friend class ImportedTreeBuilder;

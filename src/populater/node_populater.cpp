@@ -62,16 +62,15 @@ void cNodePopulater::SetRoot(const QByteArray &sRootFolder)
     addRootNode(tree, sRootFolder, total);
 }
 
-void cNodePopulater::SetRootScanned(const QByteArray &sRootFolder, SizeCache &&records, double total, FolderMarks &&marks)
+void cNodePopulater::SetRootScanned(const QByteArray &sRootFolder, SizeCache &&records, double total)
 {
     TreeControl &tree = requireTree();
     tree.clearNodes();
     colSizeCache = std::move(records);
-    colFolderMarks = std::move(marks);
     addRootNode(tree, sRootFolder, total);
 }
 
-void cNodePopulater::RescanFolder(const QByteArray &folderPath, SizeCache &&records, double total, FolderMarks &&marks)
+void cNodePopulater::RescanFolder(const QByteArray &folderPath, SizeCache &&records, double total)
 {
     TreeControl &tree = requireTree();
     TreeNode *node = tree.node(folderPath);
@@ -79,20 +78,13 @@ void cNodePopulater::RescanFolder(const QByteArray &folderPath, SizeCache &&reco
         return;
     const double change = total - sizeOfTag(*node);
 
-    colSizeCache.removeIf([&](const QByteArray &key) { return isAtOrBelow(key, folderPath); });
-    for (int position = 1; position <= records.count(); ++position)
-        colSizeCache.add(records.keyAt(position), *records.itemAt(position));
-    colFolderMarks.removeIf([&](const QByteArray &key) { return isAtOrBelow(key, folderPath); });
-    for (int position = 1; position <= marks.count(); ++position)
-        colFolderMarks.add(marks.keyAt(position), *marks.itemAt(position));
+    colSizeCache.removeAtOrBelow(folderPath);
+    colSizeCache.addAll(records);
     for (QByteArray ancestor = parentFolderPath(folderPath); isAtOrBelow(ancestor, m_rootFolder) && !ancestor.isEmpty();
          ancestor = parentFolderPath(ancestor)) {
-        if (QString *record = colSizeCache.item(ancestor)) {
-            std::optional<SizeRecord> updated = readSizeRecord(*record);
-            if (updated) {
-                updated->size += change;
-                *record = sizeRecordText(*updated);
-            }
+        if (std::optional<SizeRecord> updated = colSizeCache.record(ancestor)) {
+            updated->size += change;
+            colSizeCache.update(ancestor, *updated);
         }
         if (TreeNode *above = tree.node(ancestor))
             setNodeSize(*above, ancestor, sizeOfTag(*above) + change);
@@ -132,8 +124,7 @@ QString cNodePopulater::nodeText(const QByteArray &folderPath, const QByteArray 
 
 quint8 cNodePopulater::marksOf(const QByteArray &folderPath) const
 {
-    const quint8 *marks = colFolderMarks.item(folderPath);
-    return marks ? *marks : 0;
+    return colSizeCache.marks(folderPath);
 }
 
 bool cNodePopulater::isListable(const QByteArray &folderPath)
@@ -155,14 +146,12 @@ void cNodePopulater::addRootNode(TreeControl &tree, const QByteArray &sRootFolde
 double cNodePopulater::GetFolderSize(const QByteArray &folderPath, bool &hasSubFolders)
 {
     FolderSizeScan scan(m_fileSystem, colSizeCache);
-    scan.setMarks(&colFolderMarks);
     return scan.GetFolderSize(folderPath, hasSubFolders);
 }
 
 std::optional<SizeRecord> cNodePopulater::cachedRecord(const QByteArray &folderPath) const
 {
-    const QString *record = colSizeCache.item(folderPath);
-    return record ? readSizeRecord(*record) : std::nullopt;
+    return colSizeCache.record(folderPath);
 }
 
 TreeControl &cNodePopulater::requireTree() const

@@ -6,7 +6,7 @@
 #include "controls/tree_control.h"
 #include "platform/folder_enumerator.h"
 #include "platform/keyed_collection.h"
-#include "scan/size_record.h"
+#include "scan/size_cache.h"
 
 #include <QByteArray>
 #include <QString>
@@ -51,16 +51,16 @@ public:
     // Errors go to the caller (OperationError): no tree set, a failing tree operation.
     void SetRoot(const QByteArray &sRootFolder);
 
-    // SetRoot with the scan already done, elsewhere: its records become the size cache,
-    // its marks the folders' marks.
-    void SetRootScanned(const QByteArray &sRootFolder, SizeCache &&records, double total, FolderMarks &&marks = FolderMarks(pathKeyComparison));
+    // SetRoot with the scan already done, elsewhere: its records, with their marks,
+    // become the size cache.
+    void SetRootScanned(const QByteArray &sRootFolder, SizeCache &&records, double total);
 
     // A fresh scan of a folder that has a node replaces the records of the folder and
     // everything below it, and the change in its total goes up to the root: every
     // ancestor's record, text and tag. The folder's node is made anew below: filled in
     // again when it had been, else given a placeholder when it has sub-folders. Nothing
     // happens for a folder without a node. Errors go to the caller (OperationError).
-    void RescanFolder(const QByteArray &folderPath, SizeCache &&records, double total, FolderMarks &&marks = FolderMarks(pathKeyComparison));
+    void RescanFolder(const QByteArray &folderPath, SizeCache &&records, double total);
 
     const QByteArray &rootFolder() const { return m_rootFolder; }
 
@@ -90,6 +90,5 @@ private:
     ListBox *m_chartLines = nullptr;
     KeyedCollection<bool> colPopulated{pathKeyComparison}; // folder path → children made
     SizeCache colSizeCache{pathKeyComparison};
-    FolderMarks colFolderMarks{pathKeyComparison}; // only the folders with a mark
     QByteArray m_rootFolder;
 };

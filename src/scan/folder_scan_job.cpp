@@ -36,7 +36,6 @@ void FolderScanJob::run()
         scan = std::make_unique<FolderSizeScan>(m_fileSystem, m_records, &m_control);
     else
         scan = std::make_unique<ParallelFolderSizeScan>(m_fileSystem, m_records, m_threads, &m_control);
-    scan->setMarks(&m_marks);
     bool hasSubFolders = false;
     m_total = scan->GetFolderSize(m_rootPath, hasSubFolders);
     // A stop asked for while the last folders were read still counts: the user said no.

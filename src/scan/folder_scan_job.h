@@ -3,7 +3,7 @@
 #include "platform/folder_enumerator.h"
 #include "scan/background_job.h"
 #include "scan/scan_control.h"
-#include "scan/size_record.h"
+#include "scan/size_cache.h"
 
 #include <QByteArray>
 
@@ -30,7 +30,6 @@ public:
     bool completed() const override { return m_completed; }
     double total() const { return m_total; }
     SizeCache takeRecords() { return std::move(m_records); }
-    FolderMarks takeMarks() { return std::move(m_marks); }
 
 private:
     FolderEnumerator &m_fileSystem;
@@ -38,7 +37,6 @@ private:
     int m_threads;
     ScanControl m_control;
     SizeCache m_records{pathKeyComparison};
-    FolderMarks m_marks{pathKeyComparison};
     double m_total = 0;
     bool m_completed = false;
 };

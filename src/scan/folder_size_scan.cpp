@@ -8,9 +8,11 @@
 namespace {
 
 // A folder being added up; the scan keeps its own stack of them, so the depth of a
-// tree is bounded by memory, not by the call stack.
+// tree is bounded by memory, not by the call stack. Its path is the scan's current
+// path up to pathLength.
 struct PendingFolder {
-    QByteArray path;
+    SizeCache::Folder folder;
+    qsizetype pathLength;
     SizeRecord record;
     quint8 marks = 0;
     std::vector<QByteArray> subFolders;
@@ -25,23 +27,30 @@ double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
     const std::unique_ptr<FolderWalk> walk = m_enumerator.startWalk(folderPath);
     FolderListing listing;
     std::vector<PendingFolder> pending;
+    // The path of the folder entered last: each folder's path is its parent's and its
+    // name, so one path serves the whole way down.
+    QByteArray path = folderPath;
 
-    auto enterFolder = [&](const QByteArray &path) {
+    auto enterFolder = [&](SizeCache::Folder folder) {
         listFolder(*walk, path, EntryDetail::WithSizes, listing, m_control);
         m_filesCounted += listing.files;
-        pending.push_back({path, ownRecord(listing), marksOf(listing), std::move(listing.subFolders), 0});
+        pending.push_back({folder, path.size(), ownRecord(listing), marksOf(listing), std::move(listing.subFolders), 0});
     };
 
-    enterFolder(folderPath);
+    enterFolder(m_colSizeCache.folder(folderPath));
     for (;;) {
         if (m_control && m_control->cancelRequested())
             return 0;
         PendingFolder &folder = pending.back();
         if (folder.nextSubFolder < folder.subFolders.size()) {
-            enterFolder(subFolderPath(folder.path, folder.subFolders[folder.nextSubFolder++]));
+            const QByteArray &name = folder.subFolders[folder.nextSubFolder++];
+            path.truncate(folder.pathLength);
+            path += name;
+            path += folderSeparator;
+            enterFolder(m_colSizeCache.subFolder(folder.folder, name));
             continue;
         }
-        storeRecord(folder.path, folder.record, folder.marks);
+        storeRecord(folder.folder, folder.record, folder.marks);
         const SizeRecord done = folder.record;
         pending.pop_back();
         if (pending.empty()) {

@@ -8,7 +8,7 @@
 namespace {
 
 struct Folder {
-    QByteArray path;
+    QByteArray name;
     Folder *parent = nullptr;
     std::vector<Folder *> subFolders; // in listing order
     SizeRecord record;                // own files, then the sub-folders' totals once done
@@ -59,8 +59,6 @@ double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool 
                 folder = threadedWalk.take(thread);
                 continue;
             }
-            for (Folder *subFolder : folder->subFolders)
-                subFolder->parent = folder;
             folder->pending.store(folder->subFolders.size(), std::memory_order_release);
             threadedWalk.shareAllButFirst(thread, *folder);
             folder = folder->subFolders.front();
@@ -73,14 +71,20 @@ double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool 
     // The records go into the cache in the single-threaded scan's order: every folder
     // after the folders below it, sub-folders in listing order.
     const Folder &root = threadedWalk.root();
-    std::vector<std::pair<const Folder *, size_t>> stack{{&root, 0}};
+    struct Open {
+        const Folder *folder;
+        SizeCache::Folder cached;
+        size_t next = 0;
+    };
+    std::vector<Open> stack{{&root, m_colSizeCache.folder(folderPath)}};
     while (!stack.empty()) {
-        auto &[folder, next] = stack.back();
-        if (next < folder->subFolders.size()) {
-            stack.emplace_back(folder->subFolders[next++], 0);
+        Open &top = stack.back();
+        if (top.next < top.folder->subFolders.size()) {
+            const Folder *subFolder = top.folder->subFolders[top.next++];
+            stack.push_back({subFolder, m_colSizeCache.subFolder(top.cached, subFolder->name)});
             continue;
         }
-        storeRecord(folder->path, folder->record, folder->marks);
+        storeRecord(top.cached, top.folder->record, top.folder->marks);
         stack.pop_back();
     }
     hasSubFolders = root.record.hasSubFolders;

@@ -1,15 +1,10 @@
 #pragma once
 
 #include "platform/folder_enumerator.h"
-#include "platform/keyed_collection.h"
 
 #include <QString>
 
 #include <optional>
-
-// The size cache: one size record per folder scanned, under the folder's path exactly
-// as the scan was given it. A record, once stored, is never replaced.
-using SizeCache = KeyedCollection<QString>;
 
 // A size record is the sub-folder flag digit ("1" when the folder holds a sub-folder
 // whose name does not begin with ".") followed by the number text of the folder's
@@ -30,13 +25,11 @@ inline SizeRecord ownRecord(const FolderListing &listing)
 // Nothing when the text is not a size record.
 std::optional<SizeRecord> readSizeRecord(const QString &text);
 
-// What a folder's own figures leave out, kept beside the size cache for the few folders
-// that have anything to tell: bits of FolderMark.
+// What a folder's own figures leave out, kept with its record: bits of FolderMark.
 enum FolderMark : quint8 {
     unreadableMark = 1,  // the folder, or part of its listing, could not be read
     hiddenNamesMark = 2, // it holds names beginning with "." that were not counted
 };
-using FolderMarks = KeyedCollection<quint8>;
 
 inline quint8 marksOf(const FolderListing &listing)
 {

@@ -2,19 +2,21 @@
 
 #include "platform/folder_enumerator.h"
 #include "scan/scan_control.h"
-#include "scan/size_record.h"
+#include "scan/size_cache.h"
 
 #include <QByteArray>
 
 // What the single-threaded and the parallel size scan share: where their records go,
-// the watcher they report to, and the files they counted.
+// the watcher they report to, and the files they counted. Neither keeps a path per
+// folder: a folder is its name below its parent, in the scan and in the cache.
 //
 // A scan adds up the length of every file below a folder, at any depth, and leaves one
 // size record per folder it visits in the size cache, each folder's record after the
 // records of all the folders below it. Names beginning with "." are skipped: such files
 // are not counted, such folders are not descended into and do not make their parent's
 // flag "1". Every failing step is skipped: a folder that cannot be listed counts as
-// empty (record "00"), and a path already in the cache keeps its first record.
+// empty (record "00"), and a path already in the cache keeps its first record. What a
+// folder's figures leave out is marked with its record.
 class SizeScan
 {
 public:
@@ -26,9 +28,6 @@ public:
 
     qint64 filesCounted() const { return m_filesCounted; }
 
-    // Where the marks of folders that leave something out go; none: they are not kept.
-    void setMarks(FolderMarks *marks) { m_marks = marks; }
-
 protected:
     // With a control, the scan reports its progress to it and stops when asked to.
     SizeScan(FolderEnumerator &enumerator, SizeCache &colSizeCache, ScanControl *control)
@@ -39,19 +38,14 @@ protected:
     }
 
     // A folder's record, once its total is final.
-    void storeRecord(const QByteArray &folderPath, const SizeRecord &record, quint8 marks)
+    void storeRecord(SizeCache::Folder folder, const SizeRecord &record, quint8 marks)
     {
         // A path already in the cache keeps its first record; the add fails quietly.
-        m_colSizeCache.add(folderPath, sizeRecordText(record));
-        if (m_marks && marks)
-            m_marks->add(folderPath, marks);
+        m_colSizeCache.addRecord(folder, record, marks);
     }
 
     FolderEnumerator &m_enumerator;
     ScanControl *const m_control;
-    qint64 m_filesCounted = 0;
-
-private:
     SizeCache &m_colSizeCache;
-    FolderMarks *m_marks = nullptr;
+    qint64 m_filesCounted = 0;
 };

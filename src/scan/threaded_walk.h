@@ -20,8 +20,10 @@
 // A walk over the tree below a root by a pool of threads, each listing folders through
 // a walk of its own: the parallel scan and the export are both one. The walk makes the
 // folders it finds and shares the work; what is done with a listed folder is the
-// caller's. Folder is a type with a `QByteArray path` and a `std::vector<Folder *>
-// subFolders`, the latter filled in listing order when the folder is listed.
+// caller's. Folder is a type with a `QByteArray name`, a `Folder *parent` and a
+// `std::vector<Folder *> subFolders`, the latter filled in listing order when the
+// folder is listed. A folder keeps its name, not its path: each thread makes the path
+// of the folder it lists from the last one it listed, or from the names up to the root.
 template<typename Folder>
 class ThreadedWalk
 {
@@ -37,13 +39,15 @@ public:
         , m_threads(std::max(threads, 1))
         , m_control(control)
         , m_stores(size_t(m_threads))
+        , m_paths(size_t(m_threads))
         , m_queue(sharing == Sharing::PerThread ? m_threads : 1)
         , m_perThread(sharing == Sharing::PerThread)
     {
-        m_stores[0].emplace_back().path = rootPath;
+        m_stores[0].emplace_back();
     }
 
     int threads() const { return m_threads; }
+    const QByteArray &rootPath() const { return m_rootPath; }
     Folder &root() { return m_stores[0].front(); }
 
     // Runs work(thread, walk) on every thread, the caller's as thread 0, and returns when
@@ -74,12 +78,13 @@ public:
     // thread's store, where their addresses stay put. False when it could not be listed.
     bool list(Folder &folder, FolderWalk &walk, int thread, EntryDetail detail, FolderListing &listing)
     {
-        const bool listed = listFolder(walk, folder.path, detail, listing, m_control);
+        const bool listed = listFolder(walk, pathOf(folder, thread), detail, listing, m_control);
         std::deque<Folder> &store = m_stores[size_t(thread)];
         folder.subFolders.reserve(listing.subFolders.size());
-        for (const QByteArray &name : listing.subFolders) {
+        for (QByteArray &name : listing.subFolders) {
             Folder &subFolder = store.emplace_back();
-            subFolder.path = subFolderPath(folder.path, name);
+            subFolder.name = std::move(name);
+            subFolder.parent = &folder;
             folder.subFolders.push_back(&subFolder);
         }
         return listed;
@@ -131,6 +136,30 @@ public:
     }
 
 private:
+    // The path of the folder a thread lists, made from the one it listed before when
+    // that is its parent, as it is all the way down a chain.
+    const QByteArray &pathOf(const Folder &folder, int thread)
+    {
+        ThreadPath &last = m_paths[size_t(thread)];
+        if (!folder.parent) {
+            last.path = m_rootPath;
+        } else if (last.folder == folder.parent) {
+            last.path += folder.name;
+            last.path += folderSeparator;
+        } else {
+            std::vector<const Folder *> way;
+            for (const Folder *at = &folder; at->parent; at = at->parent)
+                way.push_back(at);
+            last.path = m_rootPath;
+            for (auto at = way.rbegin(); at != way.rend(); ++at) {
+                last.path += (*at)->name;
+                last.path += folderSeparator;
+            }
+        }
+        last.folder = &folder;
+        return last.path;
+    }
+
     void fail(std::exception_ptr failure)
     {
         announce([&] {
@@ -145,6 +174,11 @@ private:
     const int m_threads;
     ScanControl *const m_control;
     std::vector<std::deque<Folder>> m_stores;
+    struct ThreadPath {
+        const Folder *folder = nullptr;
+        QByteArray path;
+    };
+    std::vector<ThreadPath> m_paths;
     WorkShares<Folder *> m_queue;
     const bool m_perThread;
     std::mutex m_mutex;

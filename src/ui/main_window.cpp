@@ -208,7 +208,7 @@ void fMain::chooseRoot(const QByteArray &folderPath)
     const auto scan = std::make_shared<FolderScanJob>(m_fileSystem, folderPath);
     if (!ScanProgressDialog::run(this, scan))
         return;
-    startTree(m_fileSystem, folderPath, scan->takeRecords(), scan->total(), scan->takeMarks());
+    startTree(m_fileSystem, folderPath, scan->takeRecords(), scan->total());
     m_imported.reset();
     setWindowTitle(caption);
 }
@@ -263,13 +263,12 @@ void fMain::openImported(ImportedRoot &&root, const QString &source)
     runHandler([&] {
         // The tree of the last import goes only once the new one stands.
         std::optional<ImportedRoot> last = std::exchange(m_imported, std::move(root));
-        startTree(*m_imported->enumerator, m_imported->rootPath(), std::move(m_imported->records), m_imported->total,
-                  std::move(m_imported->marks));
+        startTree(*m_imported->enumerator, m_imported->rootPath(), std::move(m_imported->records), m_imported->total);
         setWindowTitle(caption + QStringLiteral(" - ") + source);
     });
 }
 
-void fMain::startTree(FolderEnumerator &source, const QByteArray &rootPath, SizeCache &&records, double total, FolderMarks &&marks)
+void fMain::startTree(FolderEnumerator &source, const QByteArray &rootPath, SizeCache &&records, double total)
 {
     txtRootFolder->setText(displayText(rootPath));
     // The populater of the last root goes now, with its size cache: nothing of it is
@@ -278,7 +277,7 @@ void fMain::startTree(FolderEnumerator &source, const QByteArray &rootPath, Size
     m_oPopulater->setOTreeView(trvFolders);
     m_oPopulater->setBreakdownList(lvwFolders);
     m_oPopulater->setChartLines(List2);
-    m_oPopulater->SetRootScanned(rootPath, std::move(records), total, std::move(marks));
+    m_oPopulater->SetRootScanned(rootPath, std::move(records), total);
     m_oPopulater->PopulateNode(rootPath);
     // The chart and the list never go on showing a folder of the last root: they are
     // empty until a folder of the new one is clicked.
@@ -479,7 +478,7 @@ void fMain::rescanFolder(const QByteArray &folderPath)
     const auto scan = std::make_shared<FolderScanJob>(m_fileSystem, folderPath);
     if (!ScanProgressDialog::run(this, scan))
         return;
-    tree.RescanFolder(folderPath, scan->takeRecords(), scan->total(), scan->takeMarks());
+    tree.RescanFolder(folderPath, scan->takeRecords(), scan->total());
     // The graph on show is drawn again where the change reached it: the rescanned folder
     // or one below it (then, if it is gone, the rescanned folder), or one above it.
     if (m_graphedFolder.isEmpty())

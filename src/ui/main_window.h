@@ -86,7 +86,7 @@ protected:
 
 private:
     void chooseRoot(const QByteArray &folderPath);
-    void startTree(FolderEnumerator &source, const QByteArray &rootPath, SizeCache &&records, double total, FolderMarks &&marks);
+    void startTree(FolderEnumerator &source, const QByteArray &rootPath, SizeCache &&records, double total);
     void clearGraph();
     void redrawGraph();
     void showGraphedFolder();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/folder_enumerator.h"
-#include "scan/size_record.h"
+#include "scan/size_cache.h"
 
 #include <QByteArray>
 #include <QMap>

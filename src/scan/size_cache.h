@@ -1,0 +1,100 @@
+#pragma once
+
+#include "platform/key_comparison.h"
+#include "scan/size_record.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// The size cache: one size record per folder scanned, under the folder's path exactly
+// as the scan was given it, and the marks of what its figures leave out. A record, once
+// stored, is never replaced by another add.
+//
+// A folder costs its name, not its path: every path is kept as a chain of its parts,
+// each part once, with a link to the part before it, and a record as numbers. A path's
+// text is made only when asked for (keyAt), a record's text only when read (item).
+// Looking up a path takes one hash lookup a part, never a walk over siblings. Keys
+// compare as the comparison given says, part by part.
+class SizeCache
+{
+public:
+    // A folder of the cache, whether or not it has a record yet.
+    using Folder = std::uint32_t;
+
+    explicit SizeCache(KeyComparison comparison) : m_comparison(comparison) {}
+
+    SizeCache(const SizeCache &) = delete;
+    SizeCache &operator=(const SizeCache &) = delete;
+    SizeCache(SizeCache &&) noexcept = default;
+    SizeCache &operator=(SizeCache &&) noexcept = default;
+
+    // How many records.
+    int count() const { return int(m_order.size()); }
+
+    // False, storing nothing, when the path has a record already.
+    bool add(const QByteArray &path, const SizeRecord &record, quint8 marks = 0);
+
+    // A record's text, as sizeRecordText writes it; nothing for a path without one.
+    std::optional<QString> item(const QByteArray &path) const;
+    std::optional<SizeRecord> record(const QByteArray &path) const;
+    // Bits of FolderMark; 0 for a path without a record.
+    quint8 marks(const QByteArray &path) const;
+    // Replaces a path's record; false when it has none.
+    bool update(const QByteArray &path, const SizeRecord &record);
+
+    // Records by position, from 1, in the order they were added.
+    std::optional<QString> itemAt(int position) const;
+    QByteArray keyAt(int position) const;
+
+    // Removes the records of a folder and of every folder below it; how many went.
+    int removeAtOrBelow(const QByteArray &folderPath);
+    // Adds every record of another cache, in its order; a path with a record keeps it.
+    void addAll(const SizeCache &other);
+
+    // What a scan works with: folders made by path or by name below a folder made
+    // before, without the text of their paths.
+    Folder folder(QByteArrayView path);
+    Folder subFolder(Folder parent, QByteArrayView name);
+    // False, storing nothing, when the folder has a record already.
+    bool addRecord(Folder folder, const SizeRecord &record, quint8 marks);
+
+private:
+    static constexpr Folder none = ~Folder(0);
+
+    // One part of a path: a name and, unless it is a path's last part written without
+    // one, the separator after it.
+    struct Part {
+        Folder parent;
+        std::uint32_t nameOffset;
+        std::uint32_t nameLength; // the top bit: followed by the separator
+        bool hasRecord = false;
+        bool hasSubFolders = false;
+        quint8 marks = 0;
+        double size = 0;
+    };
+    struct Slot {
+        std::uint32_t part = 0; // index + 1; 0 is free
+        std::uint32_t hash = 0;
+    };
+    static constexpr std::uint32_t closedBit = 0x80000000u;
+
+    QByteArrayView nameOf(const Part &part) const;
+    std::uint32_t hashOf(Folder parent, QByteArrayView name, bool closed) const;
+    bool sameName(const Part &part, QByteArrayView name, bool closed) const;
+    Folder find(Folder parent, QByteArrayView name, bool closed) const;
+    Folder findOrAdd(Folder parent, QByteArrayView name, bool closed);
+    Folder findPath(QByteArrayView path) const;
+    void place(std::uint32_t part, std::uint32_t hash);
+    void grow();
+
+    KeyComparison m_comparison;
+    std::vector<Part> m_parts;
+    QByteArray m_names;
+    std::vector<Slot> m_slots;    // a power of two, at most three quarters used
+    std::vector<Folder> m_order;  // the folders with a record, in the order of adding
+};
