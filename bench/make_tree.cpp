@@ -1,7 +1,10 @@
 // Makes the benchmark's synthetic folder tree: 29,730 folders three levels deep
 // (30 × 30 × 32 below the top), ten files in each, 297,300 files in all. File sizes
 // come from a fixed pseudo-random sequence, so every run makes the same tree; the files
-// are sparse and take no disk. With --flat N, one folder of N empty files instead.
+// are sparse and take no disk. With --flat N, one folder of N empty files instead; with
+// --siblings N, one folder of N empty folders; with --chain N, a chain of folders N
+// deep, named "d", made one below the other from held descriptors (no path is ever
+// longer than a name), with a file of 7 bytes at the bottom.
 
 #include <cerrno>
 #include <cstdint>
@@ -62,11 +65,47 @@ bool makeFlatFolder(const std::string &root, long files)
     return folder >= 0;
 }
 
+bool makeSiblingFolders(const std::string &root, long folders)
+{
+    const int folder = open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    for (long i = 0; folder >= 0 && i < folders; ++i) {
+        std::string name = "f";
+        name += std::to_string(i);
+        if (mkdirat(folder, name.c_str(), 0755) != 0 && errno != EEXIST) {
+            std::perror(name.c_str());
+            return false;
+        }
+    }
+    return folder >= 0;
+}
+
+bool makeChain(const std::string &root, long depth)
+{
+    int folder = open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    for (long level = 0; folder >= 0 && level < depth; ++level) {
+        if (mkdirat(folder, "d", 0755) != 0 && errno != EEXIST) {
+            std::perror("d");
+            return false;
+        }
+        const int next = openat(folder, "d", O_RDONLY | O_DIRECTORY);
+        close(folder);
+        folder = next;
+    }
+    if (folder < 0)
+        return false;
+    const int file = openat(folder, "bottom", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const bool made = file >= 0 && ftruncate(file, 7) == 0;
+    close(file);
+    close(folder);
+    return made;
+}
+
 int main(int argc, char *argv[])
 {
-    const bool flat = argc == 4 && std::string(argv[1]) == "--flat";
-    if (argc != 2 && !flat) {
-        std::fprintf(stderr, "usage: %s [--flat N] FOLDER (made if missing)\n", argv[0]);
+    const std::string mode = argc == 4 ? argv[1] : "";
+    const bool flat = mode == "--flat";
+    if (argc != 2 && !flat && mode != "--siblings" && mode != "--chain") {
+        std::fprintf(stderr, "usage: %s [--flat N|--siblings N|--chain N] FOLDER (made if missing)\n", argv[0]);
         return 2;
     }
     const std::string root = argv[argc - 1];
@@ -79,6 +118,13 @@ int main(int argc, char *argv[])
         if (!makeFlatFolder(root, files))
             return 1;
         std::printf("made %ld files in %s\n", files, root.c_str());
+        return 0;
+    }
+    if (mode == "--siblings" || mode == "--chain") {
+        const long count = std::stol(argv[2]);
+        if (!(mode == "--siblings" ? makeSiblingFolders(root, count) : makeChain(root, count)))
+            return 1;
+        std::printf("made %ld %s in %s\n", count, mode == "--siblings" ? "sibling folders" : "levels", root.c_str());
         return 0;
     }
     std::uint64_t state = 20261209;
