@@ -21,6 +21,7 @@ enum class State { Waiting, Taken, Listed };
 struct Folder {
     QByteArray name;
     Folder *parent = nullptr;
+    size_t depth = 0;
     std::atomic<State> state{State::Waiting};
     // Set by the thread that took the folder, before its state is Listed.
     bool readable = false;

@@ -296,18 +296,27 @@ private:
         }
     }
 
-    // Closes the shallowest open level but the root and keep.
+    // Closes the shallowest open level but the root and keep. The search starts where
+    // the last one ended: down a chain deeper than the descriptors allow, every level
+    // entered closes one, and the closed ones above are not looked at again.
     bool closeShallowest(size_t keep)
     {
-        for (size_t index = 1; index < m_levels.size(); ++index) {
+        bool passedKept = false;
+        for (size_t index = std::max<size_t>(m_shallowestOpen, 1); index < m_levels.size(); ++index) {
             Level &level = m_levels[index];
-            if (level.fd < 0 || index == keep)
+            if (level.fd < 0 || index == keep) {
+                passedKept = passedKept || level.fd >= 0;
+                if (!passedKept)
+                    m_shallowestOpen = index + 1;
                 continue;
+            }
             // Its identity tells, when it is opened again, that it is still the same folder.
             level.id = idOf(level.fd);
             ::close(level.fd);
             level.fd = -1;
             --m_open;
+            if (!passedKept)
+                m_shallowestOpen = index + 1;
             return true;
         }
         return false;
@@ -326,6 +335,7 @@ private:
             --m_open;
         }
         m_levels.pop_back();
+        m_shallowestOpen = std::min(m_shallowestOpen, m_levels.size());
         m_path.truncate(m_levels.back().pathLength);
     }
 
@@ -341,6 +351,7 @@ private:
         level.fd = fd;
         level.listed = false;
         ++m_open;
+        m_shallowestOpen = std::min(m_shallowestOpen, size_t(&level - m_levels.data()));
         return true;
     }
 
@@ -357,6 +368,7 @@ private:
             const QByteArray name = m_path.mid(start, m_levels[index].pathLength - 1 - start);
             if (!adopt(m_levels[index], openAt(index - 1, name.constData()))) {
                 m_levels.resize(index);
+                m_shallowestOpen = std::min(m_shallowestOpen, m_levels.size());
                 m_path.truncate(m_levels.back().pathLength);
                 return false;
             }
@@ -402,6 +414,7 @@ private:
     QByteArray m_path; // of the deepest level, written as the caller writes it
     std::vector<Level> m_levels;
     int m_open = 0;
+    size_t m_shallowestOpen = 1; // no level above it but the root is open
     int m_descriptors = DescriptorBudget::walkMinimum; // taken from the budget
     std::vector<char> m_buffer = std::vector<char>(64 * 1024);
     int m_openError = 0; // why the last folder could not be opened, from the system

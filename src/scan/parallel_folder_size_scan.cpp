@@ -10,6 +10,7 @@ namespace {
 struct Folder {
     QByteArray name;
     Folder *parent = nullptr;
+    size_t depth = 0;
     std::vector<Folder *> subFolders; // in listing order
     SizeRecord record;                // own files, then the sub-folders' totals once done
     quint8 marks = 0;

@@ -20,9 +20,9 @@
 // A walk over the tree below a root by a pool of threads, each listing folders through
 // a walk of its own: the parallel scan and the export are both one. The walk makes the
 // folders it finds and shares the work; what is done with a listed folder is the
-// caller's. Folder is a type with a `QByteArray name`, a `Folder *parent` and a
-// `std::vector<Folder *> subFolders`, the latter filled in listing order when the
-// folder is listed. A folder keeps its name, not its path: each thread makes the path
+// caller's. Folder is a type with a `QByteArray name`, a `Folder *parent`, a `size_t
+// depth` and a `std::vector<Folder *> subFolders`, all filled in by the walk, the
+// sub-folders in listing order when the folder is listed. A folder keeps its name, not its path: each thread makes the path
 // of the folder it lists from the last one it listed, or from the names up to the root.
 template<typename Folder>
 class ThreadedWalk
@@ -85,6 +85,7 @@ public:
             Folder &subFolder = store.emplace_back();
             subFolder.name = std::move(name);
             subFolder.parent = &folder;
+            subFolder.depth = folder.depth + 1;
             folder.subFolders.push_back(&subFolder);
         }
         return listed;
@@ -136,27 +137,36 @@ public:
     }
 
 private:
-    // The path of the folder a thread lists, made from the one it listed before when
-    // that is its parent, as it is all the way down a chain.
+    // The path of the folder a thread lists, made from the path of the one it listed
+    // before: cut back to the folders the two share and extended by the names below, so
+    // that a thread going down a chain, or down one behind another thread, adds a name a
+    // level rather than making the whole path again.
     const QByteArray &pathOf(const Folder &folder, int thread)
     {
         ThreadPath &last = m_paths[size_t(thread)];
-        if (!folder.parent) {
-            last.path = m_rootPath;
-        } else if (last.folder == folder.parent) {
-            last.path += folder.name;
-            last.path += folderSeparator;
-        } else {
-            std::vector<const Folder *> way;
-            for (const Folder *at = &folder; at->parent; at = at->parent)
-                way.push_back(at);
-            last.path = m_rootPath;
-            for (auto at = way.rbegin(); at != way.rend(); ++at) {
+        std::vector<const Folder *> &below = last.below;
+        below.clear();
+        const Folder *shared = &folder;
+        while (!(shared->depth < last.folders.size() && last.folders[shared->depth] == shared)) {
+            below.push_back(shared);
+            if (!shared->parent)
+                break;
+            shared = shared->parent;
+        }
+        const size_t kept = below.empty() || below.back()->parent ? shared->depth + 1 : 0;
+        last.folders.resize(kept);
+        last.lengths.resize(kept);
+        last.path.truncate(kept ? last.lengths.back() : 0);
+        for (auto at = below.rbegin(); at != below.rend(); ++at) {
+            if ((*at)->parent) {
                 last.path += (*at)->name;
                 last.path += folderSeparator;
+            } else {
+                last.path = m_rootPath;
             }
+            last.folders.push_back(*at);
+            last.lengths.push_back(last.path.size());
         }
-        last.folder = &folder;
         return last.path;
     }
 
@@ -174,9 +184,12 @@ private:
     const int m_threads;
     ScanControl *const m_control;
     std::vector<std::deque<Folder>> m_stores;
+    // The path a thread listed last, and the folders along it, one a level.
     struct ThreadPath {
-        const Folder *folder = nullptr;
         QByteArray path;
+        std::vector<const Folder *> folders;
+        std::vector<qsizetype> lengths; // of the path up to each of the folders
+        std::vector<const Folder *> below; // room for the names to add
     };
     std::vector<ThreadPath> m_paths;
     WorkShares<Folder *> m_queue;

@@ -1,8 +1,13 @@
+#include "exchange/folder_export.h"
+#include "exchange/import_job.h"
 #include "platform/posix_folder_enumerator.h"
+#include "scan/scan_control.h"
 #include "support/child_process.h"
 #include "support/fixture_tree.h"
 #include "support/scan_records.h"
 #include "support/test_main.h"
+
+#include <QTemporaryFile>
 
 #include <atomic>
 #include <thread>
@@ -63,6 +68,34 @@ bool sameRecords(const SizeCache &cache, const FullRecords &expected)
             return false;
     }
     return true;
+}
+
+// What differs between a cache and the records of a chain `depth` deep named "d" below
+// root + "chain/", with a file of 7 bytes at its bottom; empty when nothing does. The
+// records come deepest first, as a scan stores them, so each one's text is known by its
+// position; paths are checked at a spread of positions, each as the deepest path cut
+// after its level, and looked up by path there too.
+QByteArray chainMismatch(const SizeCache &cache, const QByteArray &root, int depth)
+{
+    const int count = depth + 2; // the levels, "chain" and the root
+    if (cache.count() != count)
+        return "records: " + QByteArray::number(cache.count());
+    const auto expectedAt = [](int position) { return position == 1 ? QStringLiteral("07") : QStringLiteral("17"); };
+    for (int position = 1; position <= count; ++position) {
+        if (cache.itemAt(position) != expectedAt(position))
+            return "the record at " + QByteArray::number(position);
+    }
+    QByteArray deepest = root + "chain/";
+    for (int level = 0; level < depth; ++level)
+        deepest += "d/";
+    for (int position = 1; position <= count; position += position < count - 3 ? 997 : 1) {
+        const QByteArray path = position == count ? root : deepest.left(deepest.size() - 2 * (position - 1));
+        if (cache.keyAt(position) != path)
+            return "the path at " + QByteArray::number(position);
+        if (cache.item(path) != expectedAt(position))
+            return "the record found by the path at " + QByteArray::number(position);
+    }
+    return {};
 }
 
 Chains manyChains(int count, int depth)
@@ -132,6 +165,43 @@ private slots:
         const std::optional<QByteArray> runs = descriptorLimit > 0 ? runInChild(scanFiveTimes) : scanFiveTimes();
         QVERIFY(runs);
         QCOMPARE(*runs, QByteArray("same"));
+    }
+
+    void aChain100000DeepScansAndImportsExactly_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::newRow("one thread") << 1;
+        QTest::newRow("16 threads") << 16;
+    }
+
+    // As deep as real Linux trees go: scanned, exported and imported again, every level
+    // keeps its exact record.
+    void aChain100000DeepScansAndImportsExactly()
+    {
+        QFETCH(int, threads);
+        constexpr int depth = 100000;
+        FixtureTree tree;
+        tree.makeDeepChain("chain", depth, 7);
+        const QByteArray root = tree.path();
+        PosixFolderEnumerator fileSystem;
+
+        SizeCache scanned(pathKeyComparison);
+        scanInto(fileSystem, scanned, root, threads);
+        QCOMPARE(chainMismatch(scanned, root, depth), QByteArray());
+
+        QTemporaryFile exported;
+        QVERIFY(exported.open());
+        ScanControl control;
+        QString error;
+        QVERIFY2(exportFolder(fileSystem, root, exported, control, error, {threads}), qPrintable(error));
+        QVERIFY(exported.seek(0));
+        ImportJob import(exported, exported.fileName().toLocal8Bit());
+        import.run();
+        QVERIFY2(import.completed(), qPrintable(import.commandLineMessage(exported.fileName())));
+        ImportedRoot imported = import.takeRoot();
+        QCOMPARE(imported.rootPath(), root);
+        QCOMPARE(imported.total, 7.0);
+        QCOMPARE(chainMismatch(imported.records, root, depth), QByteArray());
     }
 
     void foldersSwappedForLinksDuringParallelScans()
