@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <vector>
 
 using NcduFormat::FormatError;
@@ -238,11 +239,20 @@ private:
     // a second name of a hard link does, and checking it would cost memory per file.
     void checkFolderName(qint64 at)
     {
-        // Hashes, not names, so that a folder of a million folders costs little to check.
-        QSet<size_t> &names = m_folderNames.back();
-        const qsizetype before = names.size();
-        names.insert(qHash(m_item.name, size_t(0x5eed)));
-        if (names.size() == before) {
+        // Hashes, not names, so that a folder of a million folders costs little to check;
+        // a set only from the second folder on, so that a chain of folders, one in each,
+        // costs none at any depth.
+        FolderNames &names = m_folderNames.back();
+        const size_t name = qHash(m_item.name, size_t(0x5eed));
+        if (!names.first) {
+            names.first = name;
+            return;
+        }
+        if (names.others.isEmpty())
+            names.others.insert(*names.first);
+        const qsizetype before = names.others.size();
+        names.others.insert(name);
+        if (names.others.size() == before) {
             const QString name = QString::fromUtf8(m_item.name);
             throw FormatError(at, phrase(u"フォルダの中で重ならない名前", u"a name no other folder of the folder has"),
                               {QStringLiteral("同じフォルダに二つ目の「%1」").arg(name), QStringLiteral("a second \"%1\" in the same folder").arg(name)});
@@ -547,7 +557,12 @@ private:
     QByteArray m_key;
     QByteArray m_skipped;
     // One set per open folder whose entries are wanted: the hashes of its folders' names.
-    std::vector<QSet<size_t>> m_folderNames;
+    // The names of the folders met so far in each open folder.
+    struct FolderNames {
+        std::optional<size_t> first;
+        QSet<size_t> others; // with the first, once there is a second
+    };
+    std::vector<FolderNames> m_folderNames;
     // Levels open inside a folder whose entries are not wanted; they cost nothing each.
     qint64 m_passedOverDepth = 0;
 };

@@ -198,6 +198,9 @@ private slots:
             << chainBelow("{\"name\":\"mnt\",\"excluded\":\"otherfs\"}", 300000) << QStringList{"/c/ 3 1", "/c/mnt/ 0 0 excluded"};
         QTest::newRow("an excluded root") << (header + "[{\"name\":\"/x\",\"excluded\":\"pattern\"},[{\"name\":\"a\"}]]]")
                                           << QStringList{"/x/ 0 0 excluded"};
+        QTest::newRow("one name in two folders")
+            << (header + "[{\"name\":\"/t\"},[{\"name\":\"a\"},[{\"name\":\"x\"}]],[{\"name\":\"b\"},[{\"name\":\"x\"}]]]]")
+            << QStringList{"/t/ 0 0", "/t/a/ 0 0", "/t/a/x/ 0 0", "/t/b/ 0 0", "/t/b/x/ 0 0"};
         QTest::newRow("5,000 levels deep") << chain(5000) << QStringList();
     }
 
@@ -355,6 +358,14 @@ private slots:
             << header + "[{\"name\":\"/t\"},{\"name\":\"x\",\"asize\":9223372036854775807},{\"name\":\"y\",\"asize\":9223372036854775807},{\"name\":\"z\",\"asize\":2}]]"
             << QByteArray("{\"name\":\"z\"") << "2^64";
         QTest::newRow("something after the end") << good + "[]" << QByteArray("[]", 2) << "ファイルの終わり";
+        // A folder's path names it: two folders of one folder may not share a name,
+        // however it is written; the second is the fault.
+        QTest::newRow("a folder's second folder of a name")
+            << header + "[{\"name\":\"/t\"},[{\"name\":\"a\"}],[{\"name\":\"\\u0061\"}]]]" << QByteArray("{\"name\":\"\\u0061\"}")
+            << "フォルダの中で重ならない名前";
+        QTest::newRow("a folder's third folder named as its first")
+            << header + "[{\"name\":\"/t\"},[{\"name\":\"a\"}],[{\"name\":\"b\"}],[{\"name\":\"\\u0061\"}]]]"
+            << QByteArray("{\"name\":\"\\u0061\"}") << "フォルダの中で重ならない名前";
     }
 
     void refusesWhatIsNotAnExport()
