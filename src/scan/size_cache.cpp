@@ -208,21 +208,21 @@ int SizeCache::removeAtOrBelow(const QByteArray &folderPath)
     const Folder top = findPath(folderPath);
     if (top == none)
         return 0;
-    // Whether each part lies at or below the folder, found once a part: 0 not yet known.
+    // Whether each part lies at or below the folder, found once a part.
     enum : quint8 { unknown, below, elsewhere };
-    std::vector<quint8> place(m_parts.size(), unknown);
-    place[top] = below;
+    std::vector<quint8> where(m_parts.size(), unknown);
+    where[top] = below;
     std::vector<Folder> way;
     const auto isBelow = [&](Folder folder) {
         way.clear();
         Folder at = folder;
-        while (at != none && place[at] == unknown) {
+        while (at != none && where[at] == unknown) {
             way.push_back(at);
             at = m_parts[at].parent;
         }
-        const quint8 found = at == none ? quint8(elsewhere) : place[at];
+        const quint8 found = at == none ? quint8(elsewhere) : where[at];
         for (const Folder passed : way)
-            place[passed] = found;
+            where[passed] = found;
         return found == below;
     };
     const size_t before = m_order.size();
@@ -237,8 +237,15 @@ int SizeCache::removeAtOrBelow(const QByteArray &folderPath)
 
 void SizeCache::addAll(const SizeCache &other)
 {
-    for (int position = 1; position <= other.count(); ++position) {
-        const Part &part = other.m_parts[other.m_order[size_t(position - 1)]];
-        add(other.keyAt(position), {part.hasSubFolders, part.size}, part.marks);
+    // Part for part, never through path text: a part comes after the part before it,
+    // so its parent has its place here by the time it is reached.
+    std::vector<Folder> here(other.m_parts.size());
+    for (size_t index = 0; index < other.m_parts.size(); ++index) {
+        const Part &part = other.m_parts[index];
+        here[index] = findOrAdd(part.parent == none ? none : here[part.parent], other.nameOf(part), part.nameLength & closedBit);
+    }
+    for (const Folder folder : other.m_order) {
+        const Part &part = other.m_parts[folder];
+        addRecord(here[folder], {part.hasSubFolders, part.size}, part.marks);
     }
 }

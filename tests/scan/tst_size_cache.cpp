@@ -1,0 +1,96 @@
+#include "scan/size_cache.h"
+#include "support/test_main.h"
+
+// The size cache keeps a folder as its name below its parent; to whoever reads it, it is
+// still a collection of record texts under paths exactly as they were given.
+class TestSizeCache : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QStringList contents(const SizeCache &cache)
+    {
+        QStringList lines;
+        for (int position = 1; position <= cache.count(); ++position)
+            lines << QString::fromUtf8(cache.keyAt(position)) + '=' + *cache.itemAt(position);
+        return lines;
+    }
+
+private slots:
+    void pathsAreKeptExactlyAsGiven_data()
+    {
+        QTest::addColumn<QByteArray>("path");
+        QTest::newRow("the root") << QByteArray("/");
+        QTest::newRow("a folder") << QByteArray("/home/a/");
+        QTest::newRow("a doubled separator") << QByteArray("/home//a/");
+        QTest::newRow("no closing separator") << QByteArray("/home/a");
+        QTest::newRow("relative") << QByteArray("a/b/");
+        QTest::newRow("not UTF-8") << QByteArray("/h\xff\xfe/");
+    }
+
+    void pathsAreKeptExactlyAsGiven()
+    {
+        QFETCH(QByteArray, path);
+        SizeCache cache(KeyComparison::Exact);
+        // Neighbours that share every part but one, or differ by the closing separator.
+        QVERIFY(cache.add("/home/a/b/", {false, 1}));
+        QVERIFY(cache.add(path, {true, 4096}, unreadableMark));
+        QCOMPARE(cache.keyAt(2), path);
+        QCOMPARE(cache.item(path), QStringLiteral("14096"));
+        QCOMPARE(cache.marks(path), quint8(unreadableMark));
+        QVERIFY(!cache.add(path, {false, 7}));
+        QCOMPARE(cache.item(path), QStringLiteral("14096"));
+        QCOMPARE(cache.count(), 2);
+    }
+
+    void lookupsFindOnlyWhatHasARecord_data()
+    {
+        QTest::addColumn<int>("comparison");
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QString>("found"); // empty: nothing
+        const int exact = int(KeyComparison::Exact);
+        const int folded = int(KeyComparison::CaseInsensitive);
+        QTest::newRow("the path") << exact << QByteArray("/Data/Sub/") << "0600";
+        QTest::newRow("another case, exactly") << exact << QByteArray("/data/sub/") << "";
+        QTest::newRow("another case, without regard to it") << folded << QByteArray("/DATA/sub/") << "0600";
+        QTest::newRow("Unicode case, without regard to it") << folded << QByteArray("/Data/Sub/Ä/") << "00";
+        QTest::newRow("a part on the way, without a record") << exact << QByteArray("/Data/") << "";
+        QTest::newRow("without the closing separator") << exact << QByteArray("/Data/Sub") << "";
+        QTest::newRow("below a record") << exact << QByteArray("/Data/Sub/x/") << "";
+        QTest::newRow("empty") << exact << QByteArray() << "";
+    }
+
+    void lookupsFindOnlyWhatHasARecord()
+    {
+        QFETCH(int, comparison);
+        QFETCH(QByteArray, path);
+        QFETCH(QString, found);
+        SizeCache cache{KeyComparison(comparison)};
+        QVERIFY(cache.add("/Data/Sub/", {false, 600}));
+        QVERIFY(cache.add("/Data/Sub/ä/", {false, 0}));
+        QCOMPARE(cache.item(path).value_or(QString()), found);
+        QCOMPARE(cache.record(path).has_value(), !found.isEmpty());
+    }
+
+    void aRescanReplacesWhatLiesAtOrBelowItsFolder()
+    {
+        SizeCache cache(KeyComparison::Exact);
+        for (const char *path : {"/r/a/x/", "/r/a/", "/r/ab/", "/r/b/", "/r/"})
+            QVERIFY(cache.add(path, {false, 1}, hiddenNamesMark));
+        SizeCache fresh(KeyComparison::Exact);
+        QVERIFY(fresh.add("/r/a/y/", {false, 5}));
+        QVERIFY(fresh.add("/r/a/", {true, 5}));
+
+        // "/r/ab/" shares the text "/r/a" but is not below "/r/a/".
+        QCOMPARE(cache.removeAtOrBelow("/r/a/"), 2);
+        QCOMPARE(cache.marks("/r/a/x/"), quint8(0));
+        cache.addAll(fresh);
+        QVERIFY(cache.update("/r/", {true, 10}));
+        QVERIFY(!cache.update("/r/a/x/", {true, 10}));
+        QCOMPARE(contents(cache), (QStringList{"/r/ab/=01", "/r/b/=01", "/r/=110", "/r/a/y/=05", "/r/a/=15"}));
+        QCOMPARE(cache.removeAtOrBelow("/nowhere/"), 0);
+    }
+};
+
+ZK_TEST_GUILESS_MAIN(TestSizeCache)
+#include "tst_size_cache.moc"
