@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
+#include <span>
 #include <vector>
 
 namespace {
@@ -19,14 +21,14 @@ namespace {
 enum class State { Waiting, Taken, Listed };
 
 struct Folder {
-    QByteArray name;
+    QByteArrayView name;
     Folder *parent = nullptr;
-    size_t depth = 0;
+    std::uint32_t depth = 0;
     std::atomic<State> state{State::Waiting};
     // Set by the thread that took the folder, before its state is Listed.
     bool readable = false;
     FolderListing listing; // the files, until written; the sub-folders are below
-    std::vector<Folder *> subFolders;
+    std::span<Folder> subFolders;
 };
 
 // What a listed file holds in memory until it is written, roughly: its name and the
@@ -78,7 +80,7 @@ private:
         };
         std::vector<Open> open;
         // A failed write ends the walk: what it would list could go nowhere.
-        const auto enter = [&](Folder &folder, const QByteArray &name) {
+        const auto enter = [&](Folder &folder, QByteArrayView name) {
             if (!obtain(folder, walk))
                 return false;
             writer.beginFolder(name, !folder.readable);
@@ -95,7 +97,7 @@ private:
         while (!open.empty()) {
             Open &top = open.back();
             if (top.next < top.folder->subFolders.size()) {
-                Folder &subFolder = *top.folder->subFolders[top.next++];
+                Folder &subFolder = top.folder->subFolders[top.next++];
                 if (!enter(subFolder, subFolder.name))
                     return false;
                 continue;
@@ -133,7 +135,7 @@ private:
             }
             list(*folder, walk, thread);
             // On down the first sub-folder: it comes next in the writing.
-            folder = folder->subFolders.empty() ? m_walk.take(thread) : folder->subFolders.front();
+            folder = folder->subFolders.empty() ? m_walk.take(thread) : &folder->subFolders.front();
         }
     }
 

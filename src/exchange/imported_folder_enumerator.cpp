@@ -16,7 +16,7 @@ public:
         if (folder == ImportedTree::none || !m_tree.listable(folder))
             return false;
         for (ImportedTree::Index child = m_tree.firstChild(folder); child != ImportedTree::none; child = m_tree.nextSibling(child))
-            listing.subFolders.push_back(m_tree.name(child).toByteArray());
+            listing.subFolders.append(m_tree.name(child));
         listing.files = m_tree.files(folder);
         listing.unreadable = m_tree.readError(folder);
         listing.hiddenNames = m_tree.holdsHiddenNames(folder);

@@ -20,7 +20,7 @@ NcduWriter::NcduWriter(QIODevice &out, const QByteArray &programVersion, qint64 
     m_buffer += ",\"timestamp\":" + QByteArray::number(timestamp) + "}";
 }
 
-void NcduWriter::beginFolder(const QByteArray &name, bool readError)
+void NcduWriter::beginFolder(QByteArrayView name, bool readError)
 {
     put(",\n[{\"name\":");
     putName(name);
@@ -31,7 +31,7 @@ void NcduWriter::beginFolder(const QByteArray &name, bool readError)
     flushIfFull();
 }
 
-void NcduWriter::file(const QByteArray &name, quint64 size)
+void NcduWriter::file(QByteArrayView name, quint64 size)
 {
     put(",\n{\"name\":");
     putName(name);
@@ -57,7 +57,7 @@ bool NcduWriter::finish()
     return !m_failed && m_depth == 0;
 }
 
-void NcduWriter::putName(const QByteArray &name)
+void NcduWriter::putName(QByteArrayView name)
 {
     static const char hex[] = "0123456789abcdef";
     m_buffer += '"';

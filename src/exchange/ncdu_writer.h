@@ -14,8 +14,8 @@ public:
     NcduWriter(QIODevice &out, const QByteArray &programVersion, qint64 timestamp);
 
     // The first folder is the root and takes its path as its name.
-    void beginFolder(const QByteArray &name, bool readError = false);
-    void file(const QByteArray &name, quint64 size);
+    void beginFolder(QByteArrayView name, bool readError = false);
+    void file(QByteArrayView name, quint64 size);
     void endFolder();
 
     // Closes the document after the root's end; false when anything failed to write.
@@ -25,7 +25,7 @@ public:
 
 private:
     void put(const char *text) { m_buffer.append(text); }
-    void putName(const QByteArray &name);
+    void putName(QByteArrayView name);
     void putNumber(quint64 value);
     void flushIfFull();
 

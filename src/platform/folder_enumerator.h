@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/name_list.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 
@@ -11,7 +13,7 @@
 // with "." are passed over, files and folders alike ("." and ".." included), before
 // anything else is asked about them.
 struct FolderListing {
-    std::vector<QByteArray> subFolders; // names (the native bytes), in listing order
+    NameList subFolders;                // names (the native bytes), in listing order
     quint64 fileBytes = 0;              // the lengths of the other entries, when sizes were asked for
     qint64 files = 0;                   // how many other entries there were
     // Each of the other entries by name with its length, when names were asked for.

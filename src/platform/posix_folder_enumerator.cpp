@@ -113,7 +113,7 @@ void countEntry(int fd, const char *name, unsigned char type, EntryDetail detail
         return;
     }
     if (type == DT_DIR) {
-        listing.subFolders.emplace_back(name);
+        listing.subFolders.append(name);
         return;
     }
     if (type == DT_UNKNOWN || detail != EntryDetail::NamesAndTypes) {
@@ -122,7 +122,7 @@ void countEntry(int fd, const char *name, unsigned char type, EntryDetail detail
         if (::fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
             return;
         if (S_ISDIR(status.st_mode)) {
-            listing.subFolders.emplace_back(name);
+            listing.subFolders.append(name);
             return;
         }
         listing.fileBytes += quint64(status.st_size);

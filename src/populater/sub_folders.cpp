@@ -6,7 +6,6 @@
 #include <QCollator>
 #include <QCollatorSortKey>
 
-#include <iterator>
 #include <utility>
 
 namespace {
@@ -22,7 +21,9 @@ int GetSubFolders(FolderWalk &walk, const QByteArray &folderPath, std::vector<QB
 {
     FolderListing listing;
     walk.list(folderPath, EntryDetail::NamesAndTypes, listing);
-    names.insert(names.end(), std::make_move_iterator(listing.subFolders.begin()), std::make_move_iterator(listing.subFolders.end()));
+    names.reserve(names.size() + listing.subFolders.size());
+    for (const QByteArrayView name : listing.subFolders)
+        names.push_back(name.toByteArray());
     const int count = int(names.size());
     if (count != 0)
         SortNames(names, 0, count - 1);

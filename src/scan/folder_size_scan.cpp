@@ -15,7 +15,7 @@ struct PendingFolder {
     qsizetype pathLength;
     SizeRecord record;
     quint8 marks = 0;
-    std::vector<QByteArray> subFolders;
+    std::vector<SizeCache::Folder> subFolders; // in listing order
     size_t nextSubFolder = 0;
 };
 
@@ -34,7 +34,12 @@ double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
     auto enterFolder = [&](SizeCache::Folder folder) {
         listFolder(*walk, path, EntryDetail::WithSizes, listing, m_control);
         m_filesCounted += listing.files;
-        pending.push_back({folder, path.size(), ownRecord(listing), marksOf(listing), std::move(listing.subFolders), 0});
+        // The sub-folders are made in the cache as they are found, and known by it.
+        std::vector<SizeCache::Folder> subFolders;
+        subFolders.reserve(listing.subFolders.size());
+        for (const QByteArrayView name : listing.subFolders)
+            subFolders.push_back(m_colSizeCache.subFolder(folder, name));
+        pending.push_back({folder, path.size(), ownRecord(listing), marksOf(listing), std::move(subFolders), 0});
     };
 
     enterFolder(m_colSizeCache.folder(folderPath));
@@ -43,11 +48,11 @@ double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
             return 0;
         PendingFolder &folder = pending.back();
         if (folder.nextSubFolder < folder.subFolders.size()) {
-            const QByteArray &name = folder.subFolders[folder.nextSubFolder++];
+            const SizeCache::Folder subFolder = folder.subFolders[folder.nextSubFolder++];
             path.truncate(folder.pathLength);
-            path += name;
+            path += m_colSizeCache.name(subFolder);
             path += folderSeparator;
-            enterFolder(m_colSizeCache.subFolder(folder.folder, name));
+            enterFolder(subFolder);
             continue;
         }
         storeRecord(folder.folder, folder.record, folder.marks);

@@ -3,18 +3,22 @@
 #include "scan/threaded_walk.h"
 
 #include <atomic>
+#include <cstdint>
+#include <span>
 #include <vector>
 
 namespace {
 
 struct Folder {
-    QByteArray name;
+    QByteArrayView name;
     Folder *parent = nullptr;
-    size_t depth = 0;
-    std::vector<Folder *> subFolders; // in listing order
-    SizeRecord record;                // own files, then the sub-folders' totals once done
+    std::span<Folder> subFolders; // in listing order
+    // The folder's own files, then with the sub-folders' totals once they are done.
+    double size = 0;
+    bool hasSubFolders = false;
     quint8 marks = 0;
-    std::atomic<size_t> pending{0};   // sub-folders not yet added up
+    std::uint32_t depth = 0;
+    std::atomic<std::uint32_t> pending{0}; // sub-folders not yet added up
 };
 
 } // namespace
@@ -30,8 +34,8 @@ double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool 
     // parent's.
     auto finishFolder = [&](Folder *folder) {
         for (; folder; folder = folder->parent) {
-            for (const Folder *subFolder : folder->subFolders)
-                folder->record.size += subFolder->record.size;
+            for (const Folder &subFolder : folder->subFolders)
+                folder->size += subFolder.size;
             if (!folder->parent) {
                 threadedWalk.end();
                 return;
@@ -53,16 +57,18 @@ double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool 
             }
             threadedWalk.list(*folder, walk, thread, EntryDetail::WithSizes, listing);
             files.fetch_add(listing.files, std::memory_order_relaxed);
-            folder->record = ownRecord(listing);
+            const SizeRecord own = ownRecord(listing);
+            folder->size = own.size;
+            folder->hasSubFolders = own.hasSubFolders;
             folder->marks = marksOf(listing);
             if (folder->subFolders.empty()) {
                 finishFolder(folder);
                 folder = threadedWalk.take(thread);
                 continue;
             }
-            folder->pending.store(folder->subFolders.size(), std::memory_order_release);
+            folder->pending.store(std::uint32_t(folder->subFolders.size()), std::memory_order_release);
             threadedWalk.shareAllButFirst(thread, *folder);
-            folder = folder->subFolders.front();
+            folder = &folder->subFolders.front();
         }
     });
 
@@ -81,13 +87,13 @@ double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool 
     while (!stack.empty()) {
         Open &top = stack.back();
         if (top.next < top.folder->subFolders.size()) {
-            const Folder *subFolder = top.folder->subFolders[top.next++];
-            stack.push_back({subFolder, m_colSizeCache.subFolder(top.cached, subFolder->name)});
+            const Folder &subFolder = top.folder->subFolders[top.next++];
+            stack.push_back({&subFolder, m_colSizeCache.subFolder(top.cached, subFolder.name)});
             continue;
         }
-        storeRecord(top.cached, top.folder->record, top.folder->marks);
+        storeRecord(top.cached, {top.folder->hasSubFolders, top.folder->size}, top.folder->marks);
         stack.pop_back();
     }
-    hasSubFolders = root.record.hasSubFolders;
-    return root.record.size;
+    hasSubFolders = root.hasSubFolders;
+    return root.size;
 }

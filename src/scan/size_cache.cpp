@@ -28,9 +28,14 @@ bool forEachPart(QByteArrayView path, Visit visit)
 
 } // namespace
 
-QByteArrayView SizeCache::nameOf(const Part &part) const
+QByteArrayView SizeCache::nameOf(const Part &part)
 {
-    return QByteArrayView(m_names).sliced(part.nameOffset, part.nameLength & ~closedBit);
+    return QByteArrayView(part.name, part.nameLength & ~closedBit);
+}
+
+SizeRecord SizeCache::recordOf(Folder folder) const
+{
+    return {bool(m_flags[folder] & hasSubFoldersFlag), m_sizes[folder]};
 }
 
 std::uint32_t SizeCache::hashOf(Folder parent, QByteArrayView name, bool closed) const
@@ -58,12 +63,12 @@ SizeCache::Folder SizeCache::find(Folder parent, QByteArrayView name, bool close
     const std::uint32_t hash = hashOf(parent, name, closed);
     const size_t mask = m_slots.size() - 1;
     for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        const Slot &at = m_slots[slot];
-        if (at.part == 0)
+        if (m_slots[slot] == 0)
             return none;
-        const Part &part = m_parts[at.part - 1];
-        if (at.hash == hash && part.parent == parent && sameName(part, name, closed))
-            return at.part - 1;
+        const Folder at = m_slots[slot] - 1;
+        const Part &part = m_parts[at];
+        if (part.parent == parent && sameName(part, name, closed))
+            return at;
     }
 }
 
@@ -71,17 +76,17 @@ SizeCache::Folder SizeCache::findOrAdd(Folder parent, QByteArrayView name, bool 
 {
     if (const Folder found = find(parent, name, closed); found != none)
         return found;
-    // Offsets and lengths are 32 bits: far beyond what a scan meets, and told as want of
+    // Counts and lengths are 32 bits: far beyond what a scan meets, and told as want of
     // memory where it is not.
-    if (m_parts.size() >= none - 1 || quint64(m_names.size()) + quint64(name.size()) >= closedBit)
+    if (m_parts.size() >= none - 1 || quint64(name.size()) >= closedBit)
         throw std::bad_alloc();
     if (4 * (m_parts.size() + 1) > 3 * m_slots.size())
         grow();
-    const auto offset = std::uint32_t(m_names.size());
-    m_names.append(name);
-    m_parts.push_back({parent, offset, std::uint32_t(name.size()) | (closed ? closedBit : 0)});
+    m_parts.push_back({m_names.add(name).data(), parent, std::uint32_t(name.size()) | (closed ? closedBit : 0)});
+    m_sizes.push_back(0);
+    m_flags.push_back(0);
     const auto folder = Folder(m_parts.size() - 1);
-    place(folder + 1, hashOf(parent, name, closed));
+    place(folder, hashOf(parent, name, closed));
     return folder;
 }
 
@@ -95,21 +100,24 @@ SizeCache::Folder SizeCache::findPath(QByteArrayView path) const
     return found ? at : none;
 }
 
-void SizeCache::place(std::uint32_t part, std::uint32_t hash)
+void SizeCache::place(Folder folder, std::uint32_t hash)
 {
     const size_t mask = m_slots.size() - 1;
     size_t slot = hash & mask;
-    while (m_slots[slot].part != 0)
+    while (m_slots[slot] != 0)
         slot = (slot + 1) & mask;
-    m_slots[slot] = {part, hash};
+    m_slots[slot] = folder + 1;
 }
 
 void SizeCache::grow()
 {
-    const std::vector<Slot> old = std::exchange(m_slots, std::vector<Slot>(m_slots.empty() ? 16 : 2 * m_slots.size()));
-    for (const Slot &slot : old) {
-        if (slot.part != 0)
-            place(slot.part, slot.hash);
+    // The old slots go first: the parts say where everything goes.
+    const size_t slotCount = m_slots.empty() ? 16 : 2 * m_slots.size();
+    m_slots = {};
+    m_slots.resize(slotCount);
+    for (size_t index = 0; index < m_parts.size(); ++index) {
+        const Part &part = m_parts[index];
+        place(Folder(index), hashOf(part.parent, nameOf(part), part.nameLength & closedBit));
     }
 }
 
@@ -130,14 +138,11 @@ SizeCache::Folder SizeCache::subFolder(Folder parent, QByteArrayView name)
 
 bool SizeCache::addRecord(Folder folder, const SizeRecord &record, quint8 marks)
 {
-    Part &part = m_parts[folder];
-    if (part.hasRecord)
+    if (hasRecord(folder))
         return false;
     m_order.push_back(folder);
-    part.hasRecord = true;
-    part.hasSubFolders = record.hasSubFolders;
-    part.size = record.size;
-    part.marks = marks;
+    m_flags[folder] = quint8(hasRecordFlag | (record.hasSubFolders ? hasSubFoldersFlag : 0) | (marks << marksShift));
+    m_sizes[folder] = record.size;
     return true;
 }
 
@@ -151,9 +156,9 @@ bool SizeCache::add(const QByteArray &path, const SizeRecord &record, quint8 mar
 std::optional<SizeRecord> SizeCache::record(const QByteArray &path) const
 {
     const Folder found = findPath(path);
-    if (found == none || !m_parts[found].hasRecord)
+    if (found == none || !hasRecord(found))
         return std::nullopt;
-    return SizeRecord{m_parts[found].hasSubFolders, m_parts[found].size};
+    return recordOf(found);
 }
 
 std::optional<QString> SizeCache::item(const QByteArray &path) const
@@ -165,16 +170,16 @@ std::optional<QString> SizeCache::item(const QByteArray &path) const
 quint8 SizeCache::marks(const QByteArray &path) const
 {
     const Folder found = findPath(path);
-    return found == none || !m_parts[found].hasRecord ? 0 : m_parts[found].marks;
+    return found == none || !hasRecord(found) ? 0 : quint8(m_flags[found] >> marksShift);
 }
 
 bool SizeCache::update(const QByteArray &path, const SizeRecord &record)
 {
     const Folder found = findPath(path);
-    if (found == none || !m_parts[found].hasRecord)
+    if (found == none || !hasRecord(found))
         return false;
-    m_parts[found].hasSubFolders = record.hasSubFolders;
-    m_parts[found].size = record.size;
+    m_flags[found] = quint8((m_flags[found] & ~hasSubFoldersFlag) | (record.hasSubFolders ? hasSubFoldersFlag : 0));
+    m_sizes[found] = record.size;
     return true;
 }
 
@@ -182,8 +187,7 @@ std::optional<QString> SizeCache::itemAt(int position) const
 {
     if (position < 1 || position > count())
         return std::nullopt;
-    const Part &part = m_parts[m_order[size_t(position - 1)]];
-    return sizeRecordText({part.hasSubFolders, part.size});
+    return sizeRecordText(recordOf(m_order[size_t(position - 1)]));
 }
 
 QByteArray SizeCache::keyAt(int position) const
@@ -229,7 +233,7 @@ int SizeCache::removeAtOrBelow(const QByteArray &folderPath)
     std::erase_if(m_order, [&](Folder folder) {
         if (!isBelow(folder))
             return false;
-        m_parts[folder].hasRecord = false;
+        m_flags[folder] = 0;
         return true;
     });
     return int(before - m_order.size());
@@ -244,8 +248,6 @@ void SizeCache::addAll(const SizeCache &other)
         const Part &part = other.m_parts[index];
         here[index] = findOrAdd(part.parent == none ? none : here[part.parent], other.nameOf(part), part.nameLength & closedBit);
     }
-    for (const Folder folder : other.m_order) {
-        const Part &part = other.m_parts[folder];
-        addRecord(here[folder], {part.hasSubFolders, part.size}, part.marks);
-    }
+    for (const Folder folder : other.m_order)
+        addRecord(here[folder], other.recordOf(folder), quint8(other.m_flags[folder] >> marksShift));
 }

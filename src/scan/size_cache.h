@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/key_comparison.h"
+#include "scan/name_store.h"
+#include "scan/paged_array.h"
 #include "scan/size_record.h"
 
 #include <QByteArray>
@@ -16,10 +18,11 @@
 // stored, is never replaced by another add.
 //
 // A folder costs its name, not its path: every path is kept as a chain of its parts,
-// each part once, with a link to the part before it, and a record as numbers. A path's
-// text is made only when asked for (keyAt), a record's text only when read (item).
-// Looking up a path takes one hash lookup a part, never a walk over siblings. Keys
-// compare as the comparison given says, part by part.
+// each part once, with a link to the part before it. A record is numbers in columns
+// beside the parts, so a further figure a folder is a further column, paid for only
+// when kept. A path's text is made only when asked for (keyAt), a record's text only
+// when read (item). Looking up a path takes one hash lookup a part, never a walk over
+// siblings. Keys compare as the comparison given says, part by part.
 class SizeCache
 {
 public:
@@ -60,6 +63,8 @@ public:
     // before, without the text of their paths.
     Folder folder(QByteArrayView path);
     Folder subFolder(Folder parent, QByteArrayView name);
+    // A folder's name, as it was made; it stays put while the cache lives.
+    QByteArrayView name(Folder folder) const { return nameOf(m_parts[folder]); }
     // False, storing nothing, when the folder has a record already.
     bool addRecord(Folder folder, const SizeRecord &record, quint8 marks);
 
@@ -69,32 +74,32 @@ private:
     // One part of a path: a name and, unless it is a path's last part written without
     // one, the separator after it.
     struct Part {
+        const char *name;
         Folder parent;
-        std::uint32_t nameOffset;
         std::uint32_t nameLength; // the top bit: followed by the separator
-        bool hasRecord = false;
-        bool hasSubFolders = false;
-        quint8 marks = 0;
-        double size = 0;
     };
-    struct Slot {
-        std::uint32_t part = 0; // index + 1; 0 is free
-        std::uint32_t hash = 0;
-    };
+    // A part's record, beside its size.
+    enum : quint8 { hasRecordFlag = 1, hasSubFoldersFlag = 2, marksShift = 2 };
     static constexpr std::uint32_t closedBit = 0x80000000u;
 
-    QByteArrayView nameOf(const Part &part) const;
+    static QByteArrayView nameOf(const Part &part);
+    bool hasRecord(Folder folder) const { return m_flags[folder] & hasRecordFlag; }
+    SizeRecord recordOf(Folder folder) const;
     std::uint32_t hashOf(Folder parent, QByteArrayView name, bool closed) const;
     bool sameName(const Part &part, QByteArrayView name, bool closed) const;
     Folder find(Folder parent, QByteArrayView name, bool closed) const;
     Folder findOrAdd(Folder parent, QByteArrayView name, bool closed);
     Folder findPath(QByteArrayView path) const;
-    void place(std::uint32_t part, std::uint32_t hash);
+    void place(Folder folder, std::uint32_t hash);
     void grow();
 
     KeyComparison m_comparison;
-    std::vector<Part> m_parts;
-    QByteArray m_names;
-    std::vector<Slot> m_slots;    // a power of two, at most three quarters used
+    PagedArray<Part> m_parts;
+    NameStore m_names;
+    PagedArray<double> m_sizes;  // a part's record: its size and its flags
+    PagedArray<quint8> m_flags;
+    // Each part's index + 1, 0 where free: a power of two of them, at most three
+    // quarters used. A part's hash is made again when the slots grow, not kept.
+    std::vector<std::uint32_t> m_slots;
     std::vector<Folder> m_order;  // the folders with a record, in the order of adding
 };

@@ -3,6 +3,8 @@
 #include "platform/folder_enumerator.h"
 #include "platform/folder_path.h"
 #include "scan/listing_step.h"
+#include "scan/name_store.h"
+#include "scan/run_store.h"
 #include "scan/scan_control.h"
 #include "scan/work_shares.h"
 
@@ -10,7 +12,6 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <deque>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -20,10 +21,11 @@
 // A walk over the tree below a root by a pool of threads, each listing folders through
 // a walk of its own: the parallel scan and the export are both one. The walk makes the
 // folders it finds and shares the work; what is done with a listed folder is the
-// caller's. Folder is a type with a `QByteArray name`, a `Folder *parent`, a `size_t
-// depth` and a `std::vector<Folder *> subFolders`, all filled in by the walk, the
-// sub-folders in listing order when the folder is listed. A folder keeps its name, not its path: each thread makes the path
-// of the folder it lists from the last one it listed, or from the names up to the root.
+// caller's. Folder is a type with a `QByteArrayView name`, a `Folder *parent`, a
+// `std::uint32_t depth` and a `std::span<Folder> subFolders`, all filled in by the
+// walk, the sub-folders side by side in listing order when the folder is listed. A
+// folder keeps its name, not its path: each thread makes the path of the folder it
+// lists from the last one it listed, or from the names up to the root.
 template<typename Folder>
 class ThreadedWalk
 {
@@ -43,12 +45,11 @@ public:
         , m_queue(sharing == Sharing::PerThread ? m_threads : 1)
         , m_perThread(sharing == Sharing::PerThread)
     {
-        m_stores[0].emplace_back();
     }
 
     int threads() const { return m_threads; }
     const QByteArray &rootPath() const { return m_rootPath; }
-    Folder &root() { return m_stores[0].front(); }
+    Folder &root() { return m_root; }
 
     // Runs work(thread, walk) on every thread, the caller's as thread 0, and returns when
     // all are done. The first failure ends the walk for every thread and is thrown again
@@ -75,35 +76,30 @@ public:
     }
 
     // Lists a folder on a thread and makes its sub-folders, in listing order, in that
-    // thread's store, where their addresses stay put. False when it could not be listed.
+    // thread's store, where they stay put. False when it could not be listed.
     bool list(Folder &folder, FolderWalk &walk, int thread, EntryDetail detail, FolderListing &listing)
     {
         const bool listed = listFolder(walk, pathOf(folder, thread), detail, listing, m_control);
-        std::deque<Folder> &store = m_stores[size_t(thread)];
-        folder.subFolders.reserve(listing.subFolders.size());
-        for (QByteArray &name : listing.subFolders) {
-            Folder &subFolder = store.emplace_back();
-            subFolder.name = std::move(name);
+        Store &store = m_stores[size_t(thread)];
+        folder.subFolders = store.folders.add(listing.subFolders.size());
+        for (size_t index = 0; index < folder.subFolders.size(); ++index) {
+            Folder &subFolder = folder.subFolders[index];
+            subFolder.name = store.names.add(listing.subFolders[index]);
             subFolder.parent = &folder;
             subFolder.depth = folder.depth + 1;
-            folder.subFolders.push_back(&subFolder);
         }
         return listed;
     }
 
     // The folder to list first: the root, waiting for any thread.
-    void start()
-    {
-        const std::vector<Folder *> first{&root()};
-        m_queue.push(0, first.cbegin(), first.cend());
-    }
+    void start() { m_queue.push(0, std::span<Folder>(&m_root, 1)); }
 
     // The sub-folders of a listed folder for any thread to take, all but the first: it
     // stays with the thread that listed the folder, so a chain never changes hands.
     void shareAllButFirst(int thread, const Folder &folder)
     {
         if (folder.subFolders.size() > 1)
-            m_queue.push(m_perThread ? thread : 0, folder.subFolders.cbegin() + 1, folder.subFolders.cend());
+            m_queue.push(m_perThread ? thread : 0, folder.subFolders.subspan(1));
     }
 
     // The next folder for a thread, or null once the walk has ended.
@@ -183,7 +179,13 @@ private:
     const QByteArray m_rootPath;
     const int m_threads;
     ScanControl *const m_control;
-    std::vector<std::deque<Folder>> m_stores;
+    // Each thread's sub-folders and their names.
+    struct Store {
+        RunStore<Folder> folders;
+        NameStore names;
+    };
+    Folder m_root;
+    std::vector<Store> m_stores;
     // The path a thread listed last, and the folders along it, one a level.
     struct ThreadPath {
         QByteArray path;

@@ -2,8 +2,8 @@
 
 #include <condition_variable>
 #include <deque>
-#include <iterator>
 #include <mutex>
+#include <span>
 #include <vector>
 
 // The folders waiting to be listed by a pool of threads, a share for each thread. A
@@ -17,16 +17,19 @@ class WorkShares
 public:
     explicit WorkShares(int threads) : m_shares(size_t(threads)) {}
 
-    void push(int thread, typename std::vector<Folder>::const_iterator first, typename std::vector<Folder>::const_iterator last)
+    // Each of the folders, by address.
+    template<typename Element>
+    void push(int thread, std::span<Element> folders)
     {
-        if (first == last)
+        if (folders.empty())
             return;
         bool someoneIdle = false;
         {
             std::lock_guard lock(m_mutex);
             // Reversed, so that the thread takes them in listing order.
             std::deque<Folder> &own = m_shares[size_t(thread)];
-            own.insert(own.end(), std::make_reverse_iterator(last), std::make_reverse_iterator(first));
+            for (auto at = folders.rbegin(); at != folders.rend(); ++at)
+                own.push_back(&*at);
             someoneIdle = m_idle > 0;
         }
         if (someoneIdle)

@@ -20,7 +20,10 @@ namespace {
 
 QSet<QByteArray> subFolderNames(const FolderListing &listing)
 {
-    return QSet<QByteArray>(listing.subFolders.begin(), listing.subFolders.end());
+    QSet<QByteArray> names;
+    for (const QByteArrayView name : listing.subFolders)
+        names.insert(name.toByteArray());
+    return names;
 }
 
 } // namespace
