@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <chrono>
+#include <deque>
 #include <optional>
 #include <thread>
 
@@ -174,10 +175,12 @@ public:
 private:
     // A folder on the way down from the root to the folder listed last. Its name is the
     // part of m_path between the level before it and pathLength.
+    // Kept to 32 bytes: a walk down a chain 100,000 folders deep holds one a level.
     struct Level {
-        int fd; // -1 while closed
         qsizetype pathLength;
-        std::optional<FileId> id; // known once it was closed, to tell it again
+        FileId id{}; // known once it was closed, to tell it again
+        int fd;      // -1 while closed
+        bool hasId = false;
         bool listsWhole = false; // on a file system whose short read is the listing's end
         bool listed = false;
     };
@@ -228,7 +231,7 @@ private:
         }
         m_path = m_rootPath;
         const bool listsWhole = !m_canonicalRoot.isEmpty() && mounts.listsWholeFolders(withoutClosingSeparator(m_canonicalRoot));
-        m_levels.push_back({fd, m_path.size(), {}, listsWhole});
+        m_levels.push_back({.pathLength = m_path.size(), .fd = fd, .listsWhole = listsWhole});
         m_open = 1;
         return true;
     }
@@ -258,7 +261,7 @@ private:
                 listsWhole = m_mounts.listsWholeFolders(canonical);
             }
         }
-        m_levels.push_back({fd, m_path.size(), {}, listsWhole});
+        m_levels.push_back({.pathLength = m_path.size(), .fd = fd, .listsWhole = listsWhole});
         ++m_open;
         return true;
     }
@@ -311,7 +314,9 @@ private:
                 continue;
             }
             // Its identity tells, when it is opened again, that it is still the same folder.
-            level.id = idOf(level.fd);
+            const std::optional<FileId> id = idOf(level.fd);
+            level.hasId = id.has_value();
+            level.id = id.value_or(FileId{});
             ::close(level.fd);
             level.fd = -1;
             --m_open;
@@ -327,9 +332,9 @@ private:
         Level &left = m_levels.back();
         Level &parent = m_levels[m_levels.size() - 2];
         if (left.fd >= 0) {
-            if (parent.fd < 0 && parent.id) {
+            if (parent.fd < 0 && parent.hasId) {
                 makeRoom(m_levels.size() - 1);
-                adopt(parent, ::openat(left.fd, "..", folderOpenFlags));
+                adopt(m_levels.size() - 2, ::openat(left.fd, "..", folderOpenFlags));
             }
             ::close(left.fd);
             --m_open;
@@ -339,19 +344,20 @@ private:
         m_path.truncate(m_levels.back().pathLength);
     }
 
-    // Takes fd as the level's folder if it still is the same folder.
-    bool adopt(Level &level, int fd)
+    // Takes fd as the folder of the level at index if it still is the same folder.
+    bool adopt(size_t index, int fd)
     {
         if (fd < 0)
             return false;
-        if (level.id && idOf(fd) != level.id) {
+        Level &level = m_levels[index];
+        if (level.hasId && idOf(fd) != level.id) {
             ::close(fd);
             return false;
         }
         level.fd = fd;
         level.listed = false;
         ++m_open;
-        m_shallowestOpen = std::min(m_shallowestOpen, size_t(&level - m_levels.data()));
+        m_shallowestOpen = std::min(m_shallowestOpen, index);
         return true;
     }
 
@@ -366,7 +372,7 @@ private:
         for (size_t index = open + 1; index < m_levels.size(); ++index) {
             const qsizetype start = m_levels[index - 1].pathLength;
             const QByteArray name = m_path.mid(start, m_levels[index].pathLength - 1 - start);
-            if (!adopt(m_levels[index], openAt(index - 1, name.constData()))) {
+            if (!adopt(index, openAt(index - 1, name.constData()))) {
                 m_levels.resize(index);
                 m_shallowestOpen = std::min(m_shallowestOpen, m_levels.size());
                 m_path.truncate(m_levels.back().pathLength);
@@ -412,7 +418,7 @@ private:
     MountTable m_mounts;
     QSet<QByteArray> m_mountPointsBelowRoot; // relative to the root, without the final separator
     QByteArray m_path; // of the deepest level, written as the caller writes it
-    std::vector<Level> m_levels;
+    std::deque<Level> m_levels; // grows without copying, however deep
     int m_open = 0;
     size_t m_shallowestOpen = 1; // no level above it but the root is open
     int m_descriptors = DescriptorBudget::walkMinimum; // taken from the budget

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstdint>
 #include <span>
-#include <vector>
 
 namespace {
 
@@ -19,6 +18,7 @@ struct Folder {
     quint8 marks = 0;
     std::uint32_t depth = 0;
     std::atomic<std::uint32_t> pending{0}; // sub-folders not yet added up
+    SizeCache::Folder cached = 0;          // once the walk is over
 };
 
 } // namespace
@@ -76,23 +76,31 @@ double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool 
     if (stopped)
         return 0;
     // The records go into the cache in the single-threaded scan's order: every folder
-    // after the folders below it, sub-folders in listing order.
-    const Folder &root = threadedWalk.root();
-    struct Open {
-        const Folder *folder;
-        SizeCache::Folder cached;
-        size_t next = 0;
+    // after the folders below it, sub-folders in listing order. The way back up is the
+    // folders' own links, so the order costs nothing a level.
+    Folder &root = threadedWalk.root();
+    root.cached = m_colSizeCache.folder(folderPath);
+    const auto firstBelow = [&](Folder *folder) {
+        while (!folder->subFolders.empty()) {
+            Folder &first = folder->subFolders.front();
+            first.cached = m_colSizeCache.subFolder(folder->cached, first.name);
+            folder = &first;
+        }
+        return folder;
     };
-    std::vector<Open> stack{{&root, m_colSizeCache.folder(folderPath)}};
-    while (!stack.empty()) {
-        Open &top = stack.back();
-        if (top.next < top.folder->subFolders.size()) {
-            const Folder &subFolder = top.folder->subFolders[top.next++];
-            stack.push_back({&subFolder, m_colSizeCache.subFolder(top.cached, subFolder.name)});
+    for (Folder *folder = firstBelow(&root);;) {
+        storeRecord(folder->cached, {folder->hasSubFolders, folder->size}, folder->marks);
+        Folder *parent = folder->parent;
+        if (!parent)
+            break;
+        const size_t next = size_t(folder - parent->subFolders.data()) + 1;
+        if (next == parent->subFolders.size()) {
+            folder = parent;
             continue;
         }
-        storeRecord(top.cached, {top.folder->hasSubFolders, top.folder->size}, top.folder->marks);
-        stack.pop_back();
+        Folder &sibling = parent->subFolders[next];
+        sibling.cached = m_colSizeCache.subFolder(parent->cached, sibling.name);
+        folder = firstBelow(&sibling);
     }
     hasSubFolders = root.hasSubFolders;
     return root.size;

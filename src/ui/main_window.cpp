@@ -13,6 +13,7 @@
 #include "scan/folder_scan_job.h"
 #include "ui/app_icon.h"
 #include "ui/background_pictures.h"
+#include "ui/elided_text.h"
 #include "ui/folder_picker.h"
 #include "ui/fonts.h"
 #include "ui/import_source.h"
@@ -302,7 +303,7 @@ void fMain::showGraphedFolder()
         return;
     // The path shortened in the middle, where it is least telling, when it is long.
     const QString path = displayText(withoutClosingSeparator(m_graphedFolder));
-    lblGraphed->setText(lblGraphed->fontMetrics().elidedText(path, Qt::ElideMiddle, lblGraphed->width() - 8));
+    lblGraphed->setText(elidedInMiddle(lblGraphed->fontMetrics(), path, lblGraphed->width() - 8));
     lblGraphed->setToolTip(path);
     lblGraphed->setAccessibleDescription(path);
 }

@@ -3,6 +3,7 @@
 #include "platform/folder_path.h"
 #include "scan/background_job.h"
 #include "populater/size_text.h"
+#include "ui/elided_text.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -200,7 +201,7 @@ void ScanProgressDialog::refresh()
     m_counts->setText(QStringLiteral("フォルダ: %1　ファイル: %2").arg(locale.toString(progress.folders), locale.toString(progress.files)));
     m_bytes->setText(QStringLiteral("容量: ") + FormatSize(double(progress.bytes)));
     const QString folder = displayText(progress.currentFolder.isEmpty() ? m_job->subject() : progress.currentFolder);
-    m_folder->setText(m_folder->fontMetrics().elidedText(folder, Qt::ElideMiddle, width() - 40));
+    m_folder->setText(elidedInMiddle(m_folder->fontMetrics(), folder, width() - 40));
     const qint64 seconds = m_clock.elapsed() / 1000;
     m_elapsed->setText(QStringLiteral("経過時間: %1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0')));
 }
