@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstring>
 #include <chrono>
 #include <deque>
 #include <optional>
@@ -200,9 +201,11 @@ private:
             const qsizetype end = folderPath.indexOf(folderSeparator, start);
             if (end < 0)
                 return false;
-            const QByteArray name = folderPath.mid(start, end - start);
+            // Copied into room kept for it: a name a folder, without an allocation each.
+            m_name.resize(end - start);
+            std::memcpy(m_name.data(), folderPath.constData() + start, size_t(end - start));
             // "." and ".." would lead elsewhere than below the root.
-            if (name == "." || name == ".." || (!name.isEmpty() && !enter(name)))
+            if (m_name == "." || m_name == ".." || (!m_name.isEmpty() && !enter(m_name)))
                 return false;
             start = end + 1;
         }
@@ -418,6 +421,7 @@ private:
     MountTable m_mounts;
     QSet<QByteArray> m_mountPointsBelowRoot; // relative to the root, without the final separator
     QByteArray m_path; // of the deepest level, written as the caller writes it
+    QByteArray m_name; // the name being entered
     std::deque<Level> m_levels; // grows without copying, however deep
     int m_open = 0;
     size_t m_shallowestOpen = 1; // no level above it but the root is open

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/key_comparison.h"
-#include "scan/name_store.h"
+#include "scan/folder_names.h"
 #include "scan/paged_array.h"
 #include "scan/size_record.h"
 
@@ -9,32 +9,36 @@
 #include <QByteArrayView>
 #include <QString>
 
-#include <cstdint>
+#include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // The size cache: one size record per folder scanned, under the folder's path exactly
 // as the scan was given it, and the marks of what its figures leave out. A record, once
 // stored, is never replaced by another add.
 //
-// A folder costs its name, not its path: every path is kept as a chain of its parts,
-// each part once, with a link to the part before it. A record is numbers in columns
-// beside the parts, so a further figure a folder is a further column, paid for only
-// when kept. A path's text is made only when asked for (keyAt), a record's text only
-// when read (item). Looking up a path takes one hash lookup a part, never a walk over
-// siblings. Keys compare as the comparison given says, part by part.
+// A folder costs its name, not its path: the paths are folder names (FolderNames), and a
+// record is numbers in columns beside them, so a further figure a folder is a further
+// column, paid for only when kept. Two caches may share one set of names (a baseline
+// and a current scan, say) and keep nothing else in common. A path's text is made only
+// when asked for (keyAt), a record's text only when read (item).
 class SizeCache
 {
 public:
     // A folder of the cache, whether or not it has a record yet.
-    using Folder = std::uint32_t;
+    using Folder = FolderNames::Folder;
 
-    explicit SizeCache(KeyComparison comparison) : m_comparison(comparison) {}
+    explicit SizeCache(KeyComparison comparison) : m_names(std::make_shared<FolderNames>(comparison)) {}
+    // A cache over names another cache uses too.
+    explicit SizeCache(std::shared_ptr<FolderNames> names) : m_names(std::move(names)) {}
 
     SizeCache(const SizeCache &) = delete;
     SizeCache &operator=(const SizeCache &) = delete;
     SizeCache(SizeCache &&) noexcept = default;
     SizeCache &operator=(SizeCache &&) noexcept = default;
+
+    const std::shared_ptr<FolderNames> &names() const { return m_names; }
 
     // How many records.
     int count() const { return int(m_order.size()); }
@@ -61,45 +65,24 @@ public:
 
     // What a scan works with: folders made by path or by name below a folder made
     // before, without the text of their paths.
-    Folder folder(QByteArrayView path);
-    Folder subFolder(Folder parent, QByteArrayView name);
-    // A folder's name, as it was made; it stays put while the cache lives.
-    QByteArrayView name(Folder folder) const { return nameOf(m_parts[folder]); }
+    Folder folder(QByteArrayView path) { return m_names->addPath(path); }
+    Folder subFolder(Folder parent, QByteArrayView name) { return m_names->findOrAdd(parent, name, true); }
+    QByteArrayView name(Folder folder) const { return m_names->nameOf(folder); }
     // False, storing nothing, when the folder has a record already.
     bool addRecord(Folder folder, const SizeRecord &record, quint8 marks);
 
 private:
-    static constexpr Folder none = ~Folder(0);
-
-    // One part of a path: a name and, unless it is a path's last part written without
-    // one, the separator after it.
-    struct Part {
-        const char *name;
-        Folder parent;
-        std::uint32_t nameLength; // the top bit: followed by the separator
-    };
-    // A part's record, beside its size.
+    // A folder's record, beside its size.
     enum : quint8 { hasRecordFlag = 1, hasSubFoldersFlag = 2, marksShift = 2 };
-    static constexpr std::uint32_t closedBit = 0x80000000u;
 
-    static QByteArrayView nameOf(const Part &part);
-    bool hasRecord(Folder folder) const { return m_flags[folder] & hasRecordFlag; }
+    bool hasRecord(Folder folder) const { return folder < m_flags.size() && (m_flags[folder] & hasRecordFlag); }
     SizeRecord recordOf(Folder folder) const;
-    std::uint32_t hashOf(Folder parent, QByteArrayView name, bool closed) const;
-    bool sameName(const Part &part, QByteArrayView name, bool closed) const;
-    Folder find(Folder parent, QByteArrayView name, bool closed) const;
-    Folder findOrAdd(Folder parent, QByteArrayView name, bool closed);
-    Folder findPath(QByteArrayView path) const;
-    void place(Folder folder, std::uint32_t hash);
-    void grow();
+    quint8 marksOf(Folder folder) const { return quint8(m_flags[folder] >> marksShift); }
 
-    KeyComparison m_comparison;
-    PagedArray<Part> m_parts;
-    NameStore m_names;
-    PagedArray<double> m_sizes;  // a part's record: its size and its flags
+    std::shared_ptr<FolderNames> m_names;
+    // Indexed by folder, as far as the last folder with a record: names added since,
+    // here or by a cache sharing them, have none.
+    PagedArray<double> m_sizes;
     PagedArray<quint8> m_flags;
-    // Each part's index + 1, 0 where free: a power of two of them, at most three
-    // quarters used. A part's hash is made again when the slots grow, not kept.
-    std::vector<std::uint32_t> m_slots;
-    std::vector<Folder> m_order;  // the folders with a record, in the order of adding
+    std::vector<Folder> m_order; // the folders with a record, in the order of adding
 };

@@ -90,6 +90,37 @@ private slots:
         QCOMPARE(contents(cache), (QStringList{"/r/ab/=01", "/r/b/=01", "/r/=110", "/r/a/y/=05", "/r/a/=15"}));
         QCOMPARE(cache.removeAtOrBelow("/nowhere/"), 0);
     }
+
+    // A baseline and a current scan keep their records apart over one set of names: a
+    // name made by either is there once, and has a record only where one was added.
+    void twoCachesShareNamesAndNothingElse()
+    {
+        auto names = std::make_shared<FolderNames>(KeyComparison::Exact);
+        SizeCache baseline(names);
+        SizeCache current(names);
+        QVERIFY(baseline.add("/r/gone/", {false, 7}));
+        QVERIFY(baseline.add("/r/", {true, 7}));
+        QVERIFY(current.add("/r/new/", {false, 9}));
+        QVERIFY(current.add("/r/", {true, 12}));
+        // "", "r", "gone" and "new": the root's part is the empty name before "/".
+        QCOMPARE(names->count(), size_t(4));
+
+        QCOMPARE(baseline.item("/r/"), QStringLiteral("17"));
+        QCOMPARE(current.item("/r/"), QStringLiteral("112"));
+        QVERIFY(!current.item("/r/gone/"));
+        QVERIFY(!baseline.item("/r/new/"));
+        QCOMPARE(contents(current), (QStringList{"/r/new/=09", "/r/=112"}));
+
+        // A rescan in one leaves the other as it was; records come across by name.
+        QCOMPARE(current.removeAtOrBelow("/r/"), 2);
+        QCOMPARE(contents(baseline), (QStringList{"/r/gone/=07", "/r/=17"}));
+        current.addAll(baseline);
+        QCOMPARE(contents(current), contents(baseline));
+        SizeCache apart(KeyComparison::Exact);
+        apart.addAll(current);
+        QCOMPARE(contents(apart), contents(baseline));
+        QCOMPARE(names->count(), size_t(4));
+    }
 };
 
 ZK_TEST_GUILESS_MAIN(TestSizeCache)
