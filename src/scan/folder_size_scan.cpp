@@ -3,20 +3,23 @@
 #include "platform/folder_path.h"
 #include "scan/listing_step.h"
 
+#include <deque>
 #include <vector>
 
 namespace {
 
 // A folder being added up; the scan keeps its own stack of them, so the depth of a
 // tree is bounded by memory, not by the call stack. Its path is the scan's current
-// path up to pathLength.
+// path up to pathLength; its sub-folders wait on the scan's stack of folders to enter,
+// from firstSubFolder on.
 struct PendingFolder {
     SizeCache::Folder folder;
-    qsizetype pathLength;
-    SizeRecord record;
     quint8 marks = 0;
-    std::vector<SizeCache::Folder> subFolders; // in listing order
-    size_t nextSubFolder = 0;
+    bool hasSubFolders = false;
+    qsizetype pathLength;
+    double size;
+    size_t firstSubFolder;
+    size_t nextSubFolder;
 };
 
 } // namespace
@@ -26,7 +29,9 @@ double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
     hasSubFolders = false;
     const std::unique_ptr<FolderWalk> walk = m_enumerator.startWalk(folderPath);
     FolderListing listing;
-    std::vector<PendingFolder> pending;
+    // A deque grows without copying what it holds, however deep the tree.
+    std::deque<PendingFolder> pending;
+    std::vector<SizeCache::Folder> toEnter; // every pending folder's sub-folders, in turn
     // The path of the folder entered last: each folder's path is its parent's and its
     // name, so one path serves the whole way down.
     QByteArray path = folderPath;
@@ -34,12 +39,11 @@ double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
     auto enterFolder = [&](SizeCache::Folder folder) {
         listFolder(*walk, path, EntryDetail::WithSizes, listing, m_control);
         m_filesCounted += listing.files;
+        const SizeRecord own = ownRecord(listing);
+        pending.push_back({folder, marksOf(listing), own.hasSubFolders, path.size(), own.size, toEnter.size(), toEnter.size()});
         // The sub-folders are made in the cache as they are found, and known by it.
-        std::vector<SizeCache::Folder> subFolders;
-        subFolders.reserve(listing.subFolders.size());
         for (const QByteArrayView name : listing.subFolders)
-            subFolders.push_back(m_colSizeCache.subFolder(folder, name));
-        pending.push_back({folder, path.size(), ownRecord(listing), marksOf(listing), std::move(subFolders), 0});
+            toEnter.push_back(m_colSizeCache.subFolder(folder, name));
     };
 
     enterFolder(m_colSizeCache.folder(folderPath));
@@ -47,21 +51,23 @@ double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
         if (m_control && m_control->cancelRequested())
             return 0;
         PendingFolder &folder = pending.back();
-        if (folder.nextSubFolder < folder.subFolders.size()) {
-            const SizeCache::Folder subFolder = folder.subFolders[folder.nextSubFolder++];
+        if (folder.nextSubFolder < toEnter.size()) {
+            const SizeCache::Folder subFolder = toEnter[folder.nextSubFolder++];
             path.truncate(folder.pathLength);
             path += m_colSizeCache.name(subFolder);
             path += folderSeparator;
             enterFolder(subFolder);
             continue;
         }
-        storeRecord(folder.folder, folder.record, folder.marks);
-        const SizeRecord done = folder.record;
+        storeRecord(folder.folder, {folder.hasSubFolders, folder.size}, folder.marks);
+        toEnter.resize(folder.firstSubFolder);
+        const double size = folder.size;
+        const bool holdsSubFolders = folder.hasSubFolders;
         pending.pop_back();
         if (pending.empty()) {
-            hasSubFolders = done.hasSubFolders;
-            return done.size;
+            hasSubFolders = holdsSubFolders;
+            return size;
         }
-        pending.back().record.size += done.size;
+        pending.back().size += size;
     }
 }
