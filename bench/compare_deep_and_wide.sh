@@ -51,12 +51,11 @@ from_line() { # case build; a benchmark's line "folders=N ... seconds=S peak_rss
     record "$1" "$2" "$(sed -n 's/.*seconds=\([0-9.]*\).*/\1/p' <<<"$line")" \
         "$(sed -n 's/.*peak_rss_kib=\([0-9]*\).*/\1/p' <<<"$line")" "$(sed -n 's/^folders=\([0-9]*\).*/\1/p' <<<"$line")"
 }
-window() { # case build-folder name folder folders
+window() { # case build-folder name folder [folders: else the single-threaded scan's count]
     QT_QPA_PLATFORM=offscreen /usr/bin/time -o "$timing" -f "%e %M" \
         "$2/src/zorvik-kavrona" --snapshot "$work/snapshot.png" "$4" >/dev/null 2>&1
     record "$1" "$3" $(tail -n 1 "$timing") "$5"
 }
-folders_of() { find "$1" -type d | wc -l; }
 skipped() { [ "$1" = base ] && [ "$2" = chain-100000 ] && [ "${BASE_DEEP:-0}" != 1 ]; }
 run_cases() { # build-folder name
     local build=$1 name=$2 shape threads
@@ -75,7 +74,7 @@ run_cases() { # build-folder name
     window "window-empty-folder" "$build" "$name" "$work/empty" 1
     for shape in siblings-200000 chain-20000 chain-100000 tree; do
         skipped "$name" "$shape" && continue
-        window "window-$shape" "$build" "$name" "$work/$shape" "$(folders_of "$work/$shape")"
+        window "window-$shape" "$build" "$name" "$work/$shape" ""
     done
 }
 
@@ -94,11 +93,13 @@ awk '
         return n ? v[int((n + 1) / 2)] : ""
     }
     # What a case costs a folder above the same program on an empty folder, in bytes.
-    function per_folder(k, build,    kind, empty, peak) {
+    function per_folder(k, build,    kind, empty, peak, count) {
         kind = k; sub(/-.*/, "", kind)
         empty = median(m[kind "-empty-folder", build]); peak = median(m[k, build])
-        if (peak == "" || empty == "" || k ~ /empty/ || folders[k] + 0 == 0) return "-"
-        return sprintf("%.0f", (peak - empty) * 1024 / folders[k])
+        count = folders[k]
+        if (count == "") { count = k; sub(/^window-/, "scan-", count); count = folders[count "-1-threads"] }
+        if (peak == "" || empty == "" || k ~ /empty/ || count + 0 == 0) return "-"
+        return sprintf("%.0f", (peak - empty) * 1024 / count)
     }
     { if (!($1 in seen)) { seen[$1] = 1; order[++cases] = $1 }
       s[$1, $2] = s[$1, $2] " " $3; m[$1, $2] = m[$1, $2] " " $4; if ($5 != "") folders[$1] = $5 }

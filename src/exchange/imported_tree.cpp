@@ -51,16 +51,17 @@ public:
         return true;
     }
 
-    void file(const Item &file, qint64 offset) override
+    void file(const Item &file, qint64) override
     {
         ImportedTree::Folder &folder = m_tree.m_folders[m_open.back()];
         if (isHidden(file.name))
             folder.hiddenNames = true;
         if (isHidden(file.name) || file.excluded)
             return;
+        // Past 2^64 the sum carries rather than wraps: each size is below 2^63, so it
+        // takes 2^33 files to fill the carry, far more than a folder can hold.
         if (file.asize > ~quint64(0) - folder.fileBytes)
-            throw FormatError(offset, {QStringLiteral("2^64 バイト未満のフォルダの合計"), QStringLiteral("a folder's total below 2^64 bytes")},
-                              {QStringLiteral("それを超える合計"), QStringLiteral("a larger total")});
+            ++folder.fileBytesCarried;
         folder.fileBytes += file.asize;
         ++folder.files;
     }
@@ -70,7 +71,7 @@ public:
         const ImportedTree::Index done = m_open.back();
         const ImportedTree::Folder &folder = m_tree.m_folders[done];
         if (m_control)
-            m_control->folderListed(m_path, folder.files, folder.fileBytes);
+            m_control->folderListed(m_path, folder.files, m_tree.fileBytes(done));
         m_open.pop_back();
         m_path.chop(done == ImportedTree::root ? m_path.size() : qsizetype(folder.nameLength) + 1);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exchange/ncdu_format.h"
+#include "platform/byte_count.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -37,7 +38,10 @@ public:
     QByteArrayView name(Index folder) const;
     Index firstChild(Index folder) const { return m_folders[folder].firstChild; }
     Index nextSibling(Index folder) const { return m_folders[folder].nextSibling; }
-    quint64 fileBytes(Index folder) const { return m_folders[folder].fileBytes; }
+    ByteCount fileBytes(Index folder) const
+    {
+        return ByteCount(m_folders[folder].fileBytesCarried) << 64 | m_folders[folder].fileBytes;
+    }
     qint64 files(Index folder) const { return m_folders[folder].files; }
     // An excluded folder was never read: it lists as an unreadable folder does.
     bool listable(Index folder) const { return !m_folders[folder].excluded; }
@@ -63,6 +67,8 @@ private:
         bool excluded = false;
         bool readError = false;
         bool hiddenNames = false;
+        // The files' lengths: what passed 2^64 is carried here, in room the flags leave.
+        quint32 fileBytesCarried = 0;
         quint64 fileBytes = 0;
         qint64 files = 0;
     };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/byte_count.h"
 #include "platform/name_list.h"
 
 #include <QByteArray>
@@ -14,7 +15,7 @@
 // anything else is asked about them.
 struct FolderListing {
     NameList subFolders;                // names (the native bytes), in listing order
-    quint64 fileBytes = 0;              // the lengths of the other entries, when sizes were asked for
+    ByteCount fileBytes = 0;            // the lengths of the other entries, when sizes were asked for
     qint64 files = 0;                   // how many other entries there were
     // Each of the other entries by name with its length, when names were asked for.
     std::vector<std::pair<QByteArray, quint64>> namedFiles;

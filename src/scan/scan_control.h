@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/byte_count.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 
@@ -15,7 +17,7 @@ public:
     struct Progress {
         qint64 folders = 0;
         qint64 files = 0;
-        quint64 bytes = 0;
+        double bytes = 0;
         QByteArray currentFolder; // one listed lately, not always the last
     };
 
@@ -32,11 +34,11 @@ public:
     // Called by the scan for every folder it has listed. The path is copied a few times
     // a second at most, and never shared with the scan's own: down a chain of folders
     // a copy each would cost the square of the depth.
-    void folderListed(const QByteArray &path, qint64 files, quint64 bytes)
+    void folderListed(const QByteArray &path, qint64 files, ByteCount bytes)
     {
         m_folders.fetch_add(1, std::memory_order_relaxed);
         m_files.fetch_add(files, std::memory_order_relaxed);
-        m_bytes.fetch_add(bytes, std::memory_order_relaxed);
+        m_bytes.fetch_add(double(bytes), std::memory_order_relaxed);
         const qint64 now = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
         qint64 shown = m_currentShownAt.load(std::memory_order_relaxed);
         if (now - shown < currentInterval && shown != 0)
@@ -54,7 +56,7 @@ private:
     std::atomic<bool> m_cancelled{false};
     std::atomic<qint64> m_folders{0};
     std::atomic<qint64> m_files{0};
-    std::atomic<quint64> m_bytes{0};
+    std::atomic<double> m_bytes{0}; // past 2^64 too
     std::atomic<qint64> m_currentShownAt{0};
     mutable std::mutex m_currentMutex;
     QByteArray m_currentFolder;

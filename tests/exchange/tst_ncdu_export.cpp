@@ -4,6 +4,7 @@
 #include "platform/posix_folder_enumerator.h"
 #include "scan/folder_scan_job.h"
 #include "scan/scan_control.h"
+#include "support/child_process.h"
 #include "support/export_text.h"
 #include "support/faulty_folder_enumerator.h"
 #include "support/gated_folder_enumerator.h"
@@ -16,8 +17,12 @@
 #include <QProcess>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 namespace {
@@ -191,6 +196,50 @@ private slots:
         QVERIFY2(outcome.tree, outcome.error ? qPrintable(outcome.error->message()) : "no tree");
         ImportedFolderEnumerator imported(*outcome.tree);
         QCOMPARE(serialized(scanRecords(imported, fixture.path(), 1)), serialized(scanRecords(source, fixture.path(), 1)));
+    }
+
+    // Five sparse files of 4 EiB in one folder (tmpfs takes them) add up to 20 EiB, past
+    // 2^64: the scans at one thread and at four, and the import of the export, all say
+    // 20 EiB, and the export gives each file its own length.
+    void filesAddingUpPast2To64KeepTheirTotal()
+    {
+        FixtureTree fixture;
+        const QByteArray root = fixture.path();
+        const std::optional<QByteArray> output = runInChild([&]() -> std::optional<QByteArray> {
+            if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+                || ::mount("tmpfs", root.constData(), "tmpfs", 0, nullptr) != 0)
+                return QByteArray("unsupported");
+            fixture.make({"big/", "empty/"});
+            for (int file = 0; file < 5; ++file) {
+                const int fd = ::creat((root + "big/f" + QByteArray::number(file)).constData(), 0644);
+                const bool sized = fd >= 0 && ::ftruncate(fd, qint64(1) << 62) == 0;
+                if (fd >= 0)
+                    ::close(fd);
+                if (!sized)
+                    return QByteArray("unsupported");
+            }
+            PosixFolderEnumerator here;
+            QBuffer exported;
+            exported.open(QIODevice::WriteOnly);
+            ScanControl control;
+            QString error;
+            if (!exportFolder(here, root, exported, control, error))
+                return "export failed: " + error.toUtf8();
+            QBuffer written(&exported.buffer());
+            written.open(QIODevice::ReadOnly);
+            const ImportedTree::Outcome outcome = ImportedTree::read(written);
+            if (!outcome.tree)
+                return "import failed: " + (outcome.error ? outcome.error->message().toUtf8() : QByteArray());
+            ImportedFolderEnumerator imported(*outcome.tree);
+            return serialized(scanRecords(here, root, 1)) + '\n' + serialized(scanRecords(here, root, 4)) + '\n'
+                + serialized(scanRecords(imported, root, 1)) + '\n'
+                + QByteArray::number(exported.buffer().count("\"asize\":4611686018427387904"));
+        });
+        QVERIFY(output);
+        if (*output == "unsupported")
+            QSKIP("no tmpfs mounting here (needs root)");
+        const QByteArray records = "=123058430092136939520\nbig/=023058430092136939520\nempty/=00\n";
+        QCOMPARE(*output, records + '\n' + records + '\n' + records + "\n5");
     }
 
     // ncdu loads what the program writes, and reads it out again the same.

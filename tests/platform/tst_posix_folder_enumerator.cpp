@@ -1,5 +1,6 @@
 #include "platform/mount_table.h"
 #include "platform/posix_folder_enumerator.h"
+#include "support/byte_count_text.h"
 #include "support/child_process.h"
 #include "support/fixture_tree.h"
 #include "support/pseudo_file_systems.h"
@@ -46,7 +47,7 @@ private slots:
         QCOMPARE(subFolderNames(listing), (QSet<QByteArray>{"sub"}));
         // The links count at their own lengths (3 and 7); the dot names not at all.
         QCOMPARE(listing.files, 4);
-        QCOMPARE(listing.fileBytes, 10 + 5368709120ULL + 3 + 7);
+        QCOMPARE(listing.fileBytes, ByteCount(10 + 5368709120ULL + 3 + 7));
     }
 
     void namesAndTypesAlone()
@@ -58,7 +59,7 @@ private slots:
         QVERIFY(walk->list(tree.path(), EntryDetail::NamesAndTypes, listing));
         QCOMPARE(subFolderNames(listing), (QSet<QByteArray>{"sub"}));
         QCOMPARE(listing.files, 2);
-        QCOMPARE(listing.fileBytes, 0ULL);
+        QCOMPARE(listing.fileBytes, ByteCount(0));
     }
 
     void whatCannotBeListed_data()
@@ -125,11 +126,11 @@ private slots:
         FolderListing listing;
         const auto fromAbove = m_fileSystem.startWalk(tree.path());
         QVERIFY(fromAbove->list(path, EntryDetail::WithSizes, listing));
-        QCOMPARE(listing.fileBytes, 9ULL);
+        QCOMPARE(listing.fileBytes, ByteCount(9));
         // Chosen as the root itself, such a folder is opened the long way.
         const auto fromThere = m_fileSystem.startWalk(path);
         QVERIFY(fromThere->list(path, EntryDetail::WithSizes, listing));
-        QCOMPARE(listing.fileBytes, 9ULL);
+        QCOMPARE(listing.fileBytes, ByteCount(9));
     }
 
     void pseudoFileSystemsFromTheMountTable()
