@@ -36,8 +36,8 @@ struct Folder {
 qsizetype bytesHeldFor(const FolderListing &listing)
 {
     qsizetype bytes = 0;
-    for (const auto &[name, size] : listing.namedFiles)
-        bytes += name.size() + 64;
+    for (const ListedFile &file : listing.namedFiles)
+        bytes += file.name.size() + 64;
     return bytes;
 }
 
@@ -84,8 +84,8 @@ private:
             if (!obtain(folder, walk))
                 return false;
             writer.beginFolder(name, !folder.readable);
-            for (const auto &[fileName, size] : folder.listing.namedFiles)
-                writer.file(fileName, size);
+            for (const ListedFile &file : folder.listing.namedFiles)
+                writer.file(file);
             release(folder);
             open.push_back({&folder});
             return !writer.failed();

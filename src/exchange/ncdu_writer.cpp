@@ -31,12 +31,21 @@ void NcduWriter::beginFolder(QByteArrayView name, bool readError)
     flushIfFull();
 }
 
-void NcduWriter::file(QByteArrayView name, quint64 size)
+void NcduWriter::file(const ListedFile &file)
 {
     put(",\n{\"name\":");
-    putName(name);
+    putName(file.name);
     put(",\"asize\":");
-    putNumber(size);
+    putNumber(file.size);
+    put(",\"dsize\":");
+    putNumber(file.diskBytes);
+    if (file.links > 1) {
+        put(",\"ino\":");
+        putNumber(file.inode);
+        put(",\"nlink\":");
+        putNumber(file.links);
+        put(",\"hlnkc\":true");
+    }
     put("}");
     flushIfFull();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/folder_enumerator.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 
@@ -15,7 +17,9 @@ public:
 
     // The first folder is the root and takes its path as its name.
     void beginFolder(QByteArrayView name, bool readError = false);
-    void file(QByteArrayView name, quint64 size);
+    // A file with its length and its disk usage; a file of more than one name with
+    // its inode and number of names too, so that readers can count it once.
+    void file(const ListedFile &file);
     void endFolder();
 
     // Closes the document after the root's end; false when anything failed to write.

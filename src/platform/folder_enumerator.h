@@ -10,6 +10,17 @@
 #include <utility>
 #include <vector>
 
+// A file of a listing, as an export writes it: its length, what it takes on disk
+// (st_blocks × 512, as du counts), and, for a file with more than one name, which file
+// it is and how many names it has.
+struct ListedFile {
+    QByteArray name;
+    quint64 size = 0;
+    quint64 diskBytes = 0;
+    quint64 inode = 0;
+    quint64 links = 1;
+};
+
 // What one folder's listing adds up to, counted as the listing is read. Names beginning
 // with "." are passed over, files and folders alike ("." and ".." included), before
 // anything else is asked about them.
@@ -17,8 +28,8 @@ struct FolderListing {
     NameList subFolders;                // names (the native bytes), in listing order
     ByteCount fileBytes = 0;            // the lengths of the other entries, when sizes were asked for
     qint64 files = 0;                   // how many other entries there were
-    // Each of the other entries by name with its length, when names were asked for.
-    std::vector<std::pair<QByteArray, quint64>> namedFiles;
+    // Each of the other entries, when names were asked for.
+    std::vector<ListedFile> namedFiles;
     // What the figures leave out: the folder, or part of its listing, could not be read;
     // a name beginning with "." (other than "." and "..") was passed over.
     bool unreadable = false;

@@ -129,7 +129,8 @@ void countEntry(int fd, const char *name, unsigned char type, EntryDetail detail
         }
         listing.fileBytes += quint64(status.st_size);
         if (detail == EntryDetail::WithFileNames)
-            listing.namedFiles.emplace_back(name, quint64(status.st_size));
+            listing.namedFiles.push_back({name, quint64(status.st_size), quint64(status.st_blocks) * 512, quint64(status.st_ino),
+                                          quint64(status.st_nlink)});
     }
     ++listing.files;
 }
