@@ -30,10 +30,12 @@ void cNodePopulater::GraphNode(TreeNode &n, DrawingSurface *Canvas, qint32)
         if (size != 0)
             sections->Add(size, -1, displayText(GetFolderName(child->key())), child->key())->Note = MarkText(marksOf(child->key()));
     }
-    const double rest = sizeOfTag(n) - sum;
-    // The folder's own files leave out what its own listing left out.
-    if (rest != 0)
-        sections->Add(rest, -1, ownFilesText, n.key())->Note = MarkText(marksOf(n.key()));
+    // The folder's own files, as counted, not its total less its sub-folders: that
+    // difference of rounded sums can be anything, even below 0. They leave out what the
+    // folder's own listing left out.
+    const double ownFiles = ownFilesSizeOf(n, sum);
+    if (ownFiles != 0)
+        sections->Add(ownFiles, -1, ownFilesText, n.key())->Note = MarkText(marksOf(n.key()));
     sections->Sort(1);
 
     if (!m_breakdownList)

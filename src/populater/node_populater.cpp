@@ -7,6 +7,7 @@
 #include "populater/size_text.h"
 #include "populater/sub_folders.h"
 
+#include <algorithm>
 #include <vector>
 
 cNodePopulater::cNodePopulater(FolderEnumerator &fileSystem)
@@ -152,6 +153,15 @@ double cNodePopulater::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
 std::optional<SizeRecord> cNodePopulater::cachedRecord(const QByteArray &folderPath) const
 {
     return colSizeCache.record(folderPath);
+}
+
+double cNodePopulater::ownFilesSizeOf(const TreeNode &node, double subFoldersSize) const
+{
+    if (const std::optional<double> counted = colSizeCache.ownFilesSize(node.key()))
+        return *counted;
+    // A folder no scan counted (a tree filled by hand has only its nodes' sizes): what
+    // its sub-folders leave of its size, and never less than nothing.
+    return std::max(sizeOfTag(node) - subFoldersSize, 0.0);
 }
 
 TreeControl &cNodePopulater::requireTree() const

@@ -78,6 +78,7 @@ private:
     double GetFolderSize(const QByteArray &folderPath, bool &hasSubFolders);
     void addRootNode(TreeControl &tree, const QByteArray &sRootFolder, double total);
     std::optional<SizeRecord> cachedRecord(const QByteArray &folderPath) const;
+    double ownFilesSizeOf(const TreeNode &node, double subFoldersSize) const;
     void setNodeSize(TreeNode &node, const QByteArray &folderPath, double size) const;
     QString nodeText(const QByteArray &folderPath, const QByteArray &name, double size) const;
     TreeControl &requireTree() const;

@@ -17,7 +17,8 @@ struct PendingFolder {
     quint8 marks = 0;
     bool hasSubFolders = false;
     qsizetype pathLength;
-    double size;
+    double ownFilesSize;
+    double size; // the own files', then with the sub-folders' added
     size_t firstSubFolder;
     size_t nextSubFolder;
 };
@@ -40,7 +41,7 @@ double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
         listFolder(*walk, path, EntryDetail::WithSizes, listing, m_control);
         m_filesCounted += listing.files;
         const SizeRecord own = ownRecord(listing);
-        pending.push_back({folder, marksOf(listing), own.hasSubFolders, path.size(), own.size, toEnter.size(), toEnter.size()});
+        pending.push_back({folder, marksOf(listing), own.hasSubFolders, path.size(), own.size, own.size, toEnter.size(), toEnter.size()});
         // The sub-folders are made in the cache as they are found, and known by it.
         for (const QByteArrayView name : listing.subFolders)
             toEnter.push_back(m_colSizeCache.subFolder(folder, name));
@@ -59,7 +60,7 @@ double FolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool &hasSubF
             enterFolder(subFolder);
             continue;
         }
-        storeRecord(folder.folder, {folder.hasSubFolders, folder.size}, folder.marks);
+        storeRecord(folder.folder, {folder.hasSubFolders, folder.size}, folder.marks, folder.ownFilesSize);
         toEnter.resize(folder.firstSubFolder);
         const double size = folder.size;
         const bool holdsSubFolders = folder.hasSubFolders;

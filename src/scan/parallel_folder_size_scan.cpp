@@ -12,12 +12,12 @@ struct Folder {
     QByteArrayView name;
     Folder *parent = nullptr;
     std::span<Folder> subFolders; // in listing order
-    // The folder's own files, then with the sub-folders' totals once they are done.
+    // The folder's own files; once its record is stored, its total.
     double size = 0;
     bool hasSubFolders = false;
     quint8 marks = 0;
     std::uint32_t depth = 0;
-    std::atomic<std::uint32_t> pending{0}; // sub-folders not yet added up
+    std::atomic<std::uint32_t> pending{0}; // sub-folders not yet done
     SizeCache::Folder cached = 0;          // once the walk is over
 };
 
@@ -30,12 +30,10 @@ double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool 
     std::atomic<qint64> files{0};
     std::atomic<bool> stopped{false};
 
-    // All sub-folders of a folder are added up: its total is final, and so may be its
-    // parent's.
+    // All sub-folders of a folder are done: so is the folder, and so may be its parent.
+    // The totals are added up once the walk is over, below.
     auto finishFolder = [&](Folder *folder) {
         for (; folder; folder = folder->parent) {
-            for (const Folder &subFolder : folder->subFolders)
-                folder->size += subFolder.size;
             if (!folder->parent) {
                 threadedWalk.end();
                 return;
@@ -89,7 +87,10 @@ double ParallelFolderSizeScan::GetFolderSize(const QByteArray &folderPath, bool 
         return folder;
     };
     for (Folder *folder = firstBelow(&root);;) {
-        storeRecord(folder->cached, {folder->hasSubFolders, folder->size}, folder->marks);
+        const double ownFilesSize = folder->size;
+        for (const Folder &subFolder : folder->subFolders)
+            folder->size += subFolder.size;
+        storeRecord(folder->cached, {folder->hasSubFolders, folder->size}, folder->marks, ownFilesSize);
         Folder *parent = folder->parent;
         if (!parent)
             break;

@@ -5,7 +5,16 @@ SizeRecord SizeCache::recordOf(Folder folder) const
     return {bool(m_flags[folder] & hasSubFoldersFlag), m_sizes[folder]};
 }
 
-bool SizeCache::addRecord(Folder folder, const SizeRecord &record, quint8 marks)
+std::optional<double> SizeCache::ownFilesSizeOf(Folder folder) const
+{
+    if (!(m_flags[folder] & hasSubFoldersFlag))
+        return m_sizes[folder];
+    if (!(m_flags[folder] & ownFilesKnownFlag))
+        return std::nullopt;
+    return m_ownFilesSizes.value(folder, 0);
+}
+
+bool SizeCache::addRecord(Folder folder, const SizeRecord &record, quint8 marks, std::optional<double> ownFilesSize)
 {
     if (hasRecord(folder))
         return false;
@@ -14,8 +23,13 @@ bool SizeCache::addRecord(Folder folder, const SizeRecord &record, quint8 marks)
         m_sizes.push_back(0);
     }
     m_order.push_back(folder);
-    m_flags[folder] = quint8(hasRecordFlag | (record.hasSubFolders ? hasSubFoldersFlag : 0) | (marks << marksShift));
+    m_flags[folder] = quint8(hasRecordFlag | (record.hasSubFolders ? hasSubFoldersFlag : 0) | ((marks & marksMask) << marksShift)
+                             | (ownFilesSize ? ownFilesKnownFlag : 0));
     m_sizes[folder] = record.size;
+    if (record.hasSubFolders && ownFilesSize && *ownFilesSize != 0)
+        m_ownFilesSizes.insert(folder, *ownFilesSize);
+    else
+        m_ownFilesSizes.remove(folder);
     return true;
 }
 
@@ -23,7 +37,15 @@ bool SizeCache::add(const QByteArray &path, const SizeRecord &record, quint8 mar
 {
     if (path.isEmpty())
         return false;
-    return addRecord(folder(path), record, marks);
+    return addRecord(folder(path), record, marks, record.hasSubFolders ? std::nullopt : std::optional<double>(record.size));
+}
+
+std::optional<double> SizeCache::ownFilesSize(const QByteArray &path) const
+{
+    const Folder found = m_names->findPath(path);
+    if (found == FolderNames::none || !hasRecord(found))
+        return std::nullopt;
+    return ownFilesSizeOf(found);
 }
 
 std::optional<SizeRecord> SizeCache::record(const QByteArray &path) const
@@ -51,8 +73,15 @@ bool SizeCache::update(const QByteArray &path, const SizeRecord &record)
     const Folder found = m_names->findPath(path);
     if (found == FolderNames::none || !hasRecord(found))
         return false;
-    m_flags[found] = quint8((m_flags[found] & ~hasSubFoldersFlag) | (record.hasSubFolders ? hasSubFoldersFlag : 0));
+    // The folder's own files are as they were: an update is of what lies below.
+    const std::optional<double> own = ownFilesSizeOf(found);
+    m_flags[found] = quint8((m_flags[found] & ~(hasSubFoldersFlag | ownFilesKnownFlag)) | (record.hasSubFolders ? hasSubFoldersFlag : 0)
+                            | (own ? ownFilesKnownFlag : 0));
     m_sizes[found] = record.size;
+    if (record.hasSubFolders && own && *own != 0)
+        m_ownFilesSizes.insert(found, *own);
+    else
+        m_ownFilesSizes.remove(found);
     return true;
 }
 
@@ -97,6 +126,7 @@ int SizeCache::removeAtOrBelow(const QByteArray &folderPath)
         if (!isBelow(folder))
             return false;
         m_flags[folder] = 0;
+        m_ownFilesSizes.remove(folder);
         return true;
     });
     return int(before - m_order.size());
@@ -106,7 +136,7 @@ void SizeCache::addAll(const SizeCache &other)
 {
     if (other.m_names == m_names) {
         for (const Folder folder : other.m_order)
-            addRecord(folder, other.recordOf(folder), other.marksOf(folder));
+            addRecord(folder, other.recordOf(folder), other.marksOf(folder), other.ownFilesSizeOf(folder));
         return;
     }
     // Name for name, never through path text: a folder comes after its parent, so the
@@ -120,5 +150,5 @@ void SizeCache::addAll(const SizeCache &other)
                                          names.closed(folder));
     }
     for (const Folder folder : other.m_order)
-        addRecord(here[folder], other.recordOf(folder), other.marksOf(folder));
+        addRecord(here[folder], other.recordOf(folder), other.marksOf(folder), other.ownFilesSizeOf(folder));
 }

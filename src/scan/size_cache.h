@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -43,7 +44,9 @@ public:
     // How many records.
     int count() const { return int(m_order.size()); }
 
-    // False, storing nothing, when the path has a record already.
+    // False, storing nothing, when the path has a record already. The size of the
+    // folder's own files is not known from a record added by path alone, unless the
+    // folder holds no sub-folder.
     bool add(const QByteArray &path, const SizeRecord &record, quint8 marks = 0);
 
     // A record's text, as sizeRecordText writes it; nothing for a path without one.
@@ -51,6 +54,10 @@ public:
     std::optional<SizeRecord> record(const QByteArray &path) const;
     // Bits of FolderMark; 0 for a path without a record.
     quint8 marks(const QByteArray &path) const;
+    // The size of the files lying directly in the folder, as its scan counted them:
+    // never its total less its sub-folders. Nothing for a path without a record, or
+    // with one that did not say.
+    std::optional<double> ownFilesSize(const QByteArray &path) const;
     // Replaces a path's record; false when it has none.
     bool update(const QByteArray &path, const SizeRecord &record);
 
@@ -68,21 +75,26 @@ public:
     Folder folder(QByteArrayView path) { return m_names->addPath(path); }
     Folder subFolder(Folder parent, QByteArrayView name) { return m_names->findOrAdd(parent, name, true); }
     QByteArrayView name(Folder folder) const { return m_names->nameOf(folder); }
-    // False, storing nothing, when the folder has a record already.
-    bool addRecord(Folder folder, const SizeRecord &record, quint8 marks);
+    // False, storing nothing, when the folder has a record already. ownFilesSize is
+    // the part of the record's size that is the folder's own files.
+    bool addRecord(Folder folder, const SizeRecord &record, quint8 marks, std::optional<double> ownFilesSize);
 
 private:
-    // A folder's record, beside its size.
-    enum : quint8 { hasRecordFlag = 1, hasSubFoldersFlag = 2, marksShift = 2 };
+    // A folder's record, beside its size. The marks take two bits.
+    enum : quint8 { hasRecordFlag = 1, hasSubFoldersFlag = 2, marksShift = 2, marksMask = 3, ownFilesKnownFlag = 16 };
 
     bool hasRecord(Folder folder) const { return folder < m_flags.size() && (m_flags[folder] & hasRecordFlag); }
     SizeRecord recordOf(Folder folder) const;
-    quint8 marksOf(Folder folder) const { return quint8(m_flags[folder] >> marksShift); }
+    quint8 marksOf(Folder folder) const { return quint8((m_flags[folder] >> marksShift) & marksMask); }
+    std::optional<double> ownFilesSizeOf(Folder folder) const;
 
     std::shared_ptr<FolderNames> m_names;
     // Indexed by folder, as far as the last folder with a record: names added since,
     // here or by a cache sharing them, have none.
     PagedArray<double> m_sizes;
     PagedArray<quint8> m_flags;
+    // The own files' size of a folder that holds sub-folders and files both; any other
+    // folder's is its size, or 0. Kept apart, as few folders hold both.
+    QHash<Folder, double> m_ownFilesSizes;
     std::vector<Folder> m_order; // the folders with a record, in the order of adding
 };

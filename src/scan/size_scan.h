@@ -37,11 +37,11 @@ protected:
     {
     }
 
-    // A folder's record, once its total is final.
-    void storeRecord(SizeCache::Folder folder, const SizeRecord &record, quint8 marks)
+    // A folder's record, once its total is final, with the size of its own files.
+    void storeRecord(SizeCache::Folder folder, const SizeRecord &record, quint8 marks, double ownFilesSize)
     {
         // A path already in the cache keeps its first record; the add fails quietly.
-        m_colSizeCache.addRecord(folder, record, marks);
+        m_colSizeCache.addRecord(folder, record, marks, ownFilesSize);
     }
 
     FolderEnumerator &m_enumerator;

@@ -91,6 +91,32 @@ private slots:
         QCOMPARE(cache.removeAtOrBelow("/nowhere/"), 0);
     }
 
+    // A folder's own files are kept as its scan counted them, whatever happens to the
+    // total: a rescan below updates the total, not them.
+    void ownFilesAreKeptAsCounted()
+    {
+        SizeCache cache(KeyComparison::Exact);
+        const SizeCache::Folder root = cache.folder("/r/");
+        QVERIFY(cache.addRecord(cache.subFolder(root, "leaf"), {false, 5}, 0, 5.0));
+        QVERIFY(cache.addRecord(cache.subFolder(root, "bare"), {true, 0}, 0, 0.0));
+        QVERIFY(cache.addRecord(root, {true, 8}, 0, 3.0));
+        QVERIFY(cache.add("/told/", {true, 9}));
+        QCOMPARE(cache.ownFilesSize("/r/leaf/"), std::optional<double>(5));
+        QCOMPARE(cache.ownFilesSize("/r/bare/"), std::optional<double>(0));
+        QCOMPARE(cache.ownFilesSize("/r/"), std::optional<double>(3));
+        QCOMPARE(cache.ownFilesSize("/told/"), std::nullopt);
+        QCOMPARE(cache.ownFilesSize("/nowhere/"), std::nullopt);
+
+        QVERIFY(cache.update("/r/", {true, 100}));
+        QCOMPARE(cache.ownFilesSize("/r/"), std::optional<double>(3));
+        SizeCache apart(KeyComparison::Exact);
+        apart.addAll(cache);
+        QCOMPARE(apart.ownFilesSize("/r/"), std::optional<double>(3));
+        QCOMPARE(apart.ownFilesSize("/told/"), std::nullopt);
+        QCOMPARE(cache.removeAtOrBelow("/r/"), 3);
+        QCOMPARE(cache.ownFilesSize("/r/"), std::nullopt);
+    }
+
     // A baseline and a current scan keep their records apart over one set of names: a
     // name made by either is there once, and has a record only where one was added.
     void twoCachesShareNamesAndNothingElse()

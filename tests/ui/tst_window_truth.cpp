@@ -289,6 +289,45 @@ private slots:
         QCOMPARE(tree.node("/r/dotted/")->text(), QStringLiteral("dotted 【4 バイト】 ［隠し項目は除外］"));
     }
 
+    // The "単一フォルダ" row is the folder's own files as counted, never its total less
+    // its sub-folders: sub-folders of 2^53, 1 and 1 bytes add up in doubles to 2^53 in
+    // the listing's order and to 2^53 + 2 in the tree's, which once showed a row of
+    // -2 バイト and -0.00%.
+    void theOwnFilesRowIsTheFolderOwnFiles_data()
+    {
+        QTest::addColumn<QByteArray>("tree");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("no files of its own, sub-folders past double precision")
+            << QByteArray(R"([{"name":"/r"},[{"name":"c"},{"name":"f","asize":9007199254740992}],)"
+                          R"([{"name":"a"},{"name":"f","asize":1}],[{"name":"b"},{"name":"f","asize":1}]])")
+            << QStringList{"b 1 バイト 0.00%", "a 1 バイト 0.00%", "c 8,589,934,592.0 MB 100.00%"};
+        QTest::newRow("own files beside sub-folders past double precision")
+            << QByteArray(R"([{"name":"/r"},{"name":"own","asize":3},[{"name":"a"},{"name":"f","asize":9007199254740992}],)"
+                          R"([{"name":"b"},{"name":"f","asize":1}]])")
+            << QStringList{"b 1 バイト 0.00%", "単一フォルダ 3 バイト 0.00%", "a 8,589,934,592.0 MB 100.00%"};
+        QTest::newRow("own files only") << QByteArray(R"([{"name":"/r"},{"name":"own","asize":7}])")
+                                        << QStringList{"単一フォルダ 7 バイト 100.00%"};
+        QTest::newRow("empty files of its own") << QByteArray(R"([{"name":"/r"},{"name":"own","asize":0},[{"name":"a"},{"name":"f","asize":5}]])")
+                                                << QStringList{"a 5 バイト 100.00%"};
+    }
+
+    void theOwnFilesRowIsTheFolderOwnFiles()
+    {
+        QFETCH(QByteArray, tree);
+        QFETCH(QStringList, rows);
+        QTemporaryDir folder;
+        const QString exportFile = folder.filePath(QStringLiteral("own.json"));
+        QFile out(exportFile);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(R"([1,2,{"progname":"ncdu","progver":"1.18","timestamp":1},)" + tree + "]");
+        out.close();
+        fMain window(m_fileSystem);
+        showActive(window);
+        window.openImport(exportFile);
+        clickNode(window, "/r/");
+        QCOMPARE(breakdownRows(window), rows);
+    }
+
     void aStopGivesTheWindowBackWhateverAListingDoes()
     {
         FixtureTree fixture;
