@@ -14,6 +14,23 @@ std::optional<double> SizeCache::ownFilesSizeOf(Folder folder) const
     return m_ownFilesSizes.value(folder, 0);
 }
 
+void SizeCache::setRecord(Folder folder, const SizeRecord &record, quint8 marks, std::optional<double> ownFilesSize)
+{
+    m_flags[folder] = quint8(hasRecordFlag | (record.hasSubFolders ? hasSubFoldersFlag : 0) | ((marks & marksMask) << marksShift)
+                             | (ownFilesSize ? ownFilesKnownFlag : 0));
+    m_sizes[folder] = record.size;
+    if (record.hasSubFolders && ownFilesSize && *ownFilesSize != 0)
+        m_ownFilesSizes.insert(folder, *ownFilesSize);
+    else
+        m_ownFilesSizes.remove(folder);
+}
+
+SizeCache::Folder SizeCache::recordedFolder(const QByteArray &path) const
+{
+    const Folder found = m_names->findPath(path);
+    return found != FolderNames::none && hasRecord(found) ? found : FolderNames::none;
+}
+
 bool SizeCache::addRecord(Folder folder, const SizeRecord &record, quint8 marks, std::optional<double> ownFilesSize)
 {
     if (hasRecord(folder))
@@ -23,13 +40,7 @@ bool SizeCache::addRecord(Folder folder, const SizeRecord &record, quint8 marks,
         m_sizes.push_back(0);
     }
     m_order.push_back(folder);
-    m_flags[folder] = quint8(hasRecordFlag | (record.hasSubFolders ? hasSubFoldersFlag : 0) | ((marks & marksMask) << marksShift)
-                             | (ownFilesSize ? ownFilesKnownFlag : 0));
-    m_sizes[folder] = record.size;
-    if (record.hasSubFolders && ownFilesSize && *ownFilesSize != 0)
-        m_ownFilesSizes.insert(folder, *ownFilesSize);
-    else
-        m_ownFilesSizes.remove(folder);
+    setRecord(folder, record, marks, ownFilesSize);
     return true;
 }
 
@@ -42,18 +53,14 @@ bool SizeCache::add(const QByteArray &path, const SizeRecord &record, quint8 mar
 
 std::optional<double> SizeCache::ownFilesSize(const QByteArray &path) const
 {
-    const Folder found = m_names->findPath(path);
-    if (found == FolderNames::none || !hasRecord(found))
-        return std::nullopt;
-    return ownFilesSizeOf(found);
+    const Folder found = recordedFolder(path);
+    return found == FolderNames::none ? std::nullopt : ownFilesSizeOf(found);
 }
 
 std::optional<SizeRecord> SizeCache::record(const QByteArray &path) const
 {
-    const Folder found = m_names->findPath(path);
-    if (found == FolderNames::none || !hasRecord(found))
-        return std::nullopt;
-    return recordOf(found);
+    const Folder found = recordedFolder(path);
+    return found == FolderNames::none ? std::nullopt : std::optional<SizeRecord>(recordOf(found));
 }
 
 std::optional<QString> SizeCache::item(const QByteArray &path) const
@@ -64,24 +71,17 @@ std::optional<QString> SizeCache::item(const QByteArray &path) const
 
 quint8 SizeCache::marks(const QByteArray &path) const
 {
-    const Folder found = m_names->findPath(path);
-    return found == FolderNames::none || !hasRecord(found) ? 0 : marksOf(found);
+    const Folder found = recordedFolder(path);
+    return found == FolderNames::none ? 0 : marksOf(found);
 }
 
 bool SizeCache::update(const QByteArray &path, const SizeRecord &record)
 {
-    const Folder found = m_names->findPath(path);
-    if (found == FolderNames::none || !hasRecord(found))
+    const Folder found = recordedFolder(path);
+    if (found == FolderNames::none)
         return false;
-    // The folder's own files are as they were: an update is of what lies below.
-    const std::optional<double> own = ownFilesSizeOf(found);
-    m_flags[found] = quint8((m_flags[found] & ~(hasSubFoldersFlag | ownFilesKnownFlag)) | (record.hasSubFolders ? hasSubFoldersFlag : 0)
-                            | (own ? ownFilesKnownFlag : 0));
-    m_sizes[found] = record.size;
-    if (record.hasSubFolders && own && *own != 0)
-        m_ownFilesSizes.insert(found, *own);
-    else
-        m_ownFilesSizes.remove(found);
+    // The folder's marks and own files are as they were: an update is of what lies below.
+    setRecord(found, record, marksOf(found), ownFilesSizeOf(found));
     return true;
 }
 

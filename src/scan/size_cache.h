@@ -83,6 +83,9 @@ private:
     // A folder's record, beside its size. The marks take two bits.
     enum : quint8 { hasRecordFlag = 1, hasSubFoldersFlag = 2, marksShift = 2, marksMask = 3, ownFilesKnownFlag = 16 };
 
+    // The folder of a path with a record; none for any other path.
+    Folder recordedFolder(const QByteArray &path) const;
+    void setRecord(Folder folder, const SizeRecord &record, quint8 marks, std::optional<double> ownFilesSize);
     bool hasRecord(Folder folder) const { return folder < m_flags.size() && (m_flags[folder] & hasRecordFlag); }
     SizeRecord recordOf(Folder folder) const;
     quint8 marksOf(Folder folder) const { return quint8((m_flags[folder] >> marksShift) & marksMask); }

@@ -181,7 +181,7 @@ private:
     ScanControl *const m_control;
     // Each thread's sub-folders and their names.
     struct Store {
-        RunStore<Folder> folders;
+        RunStore<Folder, 1024> folders;
         NameStore names;
     };
     Folder m_root;
